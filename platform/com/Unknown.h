@@ -5,6 +5,7 @@
 #include "platform/com/Guid.h"
 #include "platform/com/HResult.h"
 
+#include <type_traits>
 #include <utility>
 
 struct IUnknown {
@@ -27,6 +28,10 @@ public:
             m_p->AddRef();
     }
     ComPtr(const ComPtr &o) : ComPtr(o.m_p) {}
+    // From a pointer to a derived type (an implementation class or a derived interface).
+    template <typename U>
+    requires(!std::is_same_v<U, T> && std::is_convertible_v<U *, T *>) ComPtr(ComPtr<U> o)
+        : m_p(o.Detach()) {}
     ComPtr(ComPtr &&o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
     ~ComPtr() { Reset(); }
     ComPtr &operator=(const ComPtr &o) {
