@@ -1,0 +1,99 @@
+#include "platform/engine/ContentRules.h"
+
+#include "platform/engine/EngineConstants.h"
+#include "platform/urlmon/UrlActions.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace engine {
+
+DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
+                                  const UrlActionCheck &allowed) {
+    DocumentRules rules;
+    rules.scripts = !(downloadControl & DLCTL_NO_SCRIPTS) && allowed(url, URLACTION_SCRIPT_RUN);
+    rules.images = downloadControl & DLCTL_DLIMAGES;
+    rules.media = downloadControl & DLCTL_VIDEOS;
+    rules.objects = !(downloadControl & (DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS)) &&
+                    allowed(url, URLACTION_ACTIVEX_RUN);
+    rules.java = !(downloadControl & DLCTL_NO_JAVA) && allowed(url, URLACTION_JAVA_PERMISSIONS);
+    rules.fonts = allowed(url, URLACTION_HTML_FONT_DOWNLOAD);
+    rules.subframes = !(downloadControl & DLCTL_NO_FRAMEDOWNLOAD) &&
+                      allowed(url, URLACTION_HTML_SUBFRAME_NAVIGATE);
+    return rules;
+}
+
+std::optional<DWORD> CheckSubframe(const QUrl &frameUrl, const DocumentRules &page,
+                                   const UrlActionCheck &allowed) {
+    if (!page.subframes)
+        return URLACTION_HTML_SUBFRAME_NAVIGATE;
+    if (page.scripts && !allowed(frameUrl, URLACTION_SCRIPT_RUN))
+        return URLACTION_SCRIPT_RUN;
+    return std::nullopt;
+}
+
+bool IsNetworkUrl(const QUrl &url) {
+    static const QStringList schemes{u"http"_qs, u"https"_qs, u"ftp"_qs, u"ws"_qs, u"wss"_qs};
+    return schemes.contains(url.scheme().toLower());
+}
+
+namespace {
+
+using Check = std::optional<Block> (*)(const Request &, const DocumentRules &, bool offline);
+
+std::optional<Block> BlockOffline(const Request &r, const DocumentRules &, bool offline) {
+    if (offline && IsNetworkUrl(r.url))
+        return Block{};
+    return std::nullopt;
+}
+
+std::optional<Block> BlockScripts(const Request &r, const DocumentRules &rules, bool) {
+    if (r.kind == RequestKind::Script && !rules.scripts)
+        return Block{URLACTION_SCRIPT_RUN};
+    return std::nullopt;
+}
+
+std::optional<Block> BlockImagesAndMedia(const Request &r, const DocumentRules &rules, bool) {
+    if ((r.kind == RequestKind::Image && !rules.images) ||
+        (r.kind == RequestKind::Media && !rules.media))
+        return Block{};
+    return std::nullopt;
+}
+
+bool IsJavaArchive(const QUrl &url) {
+    const QString path = url.path().toLower();
+    return path.endsWith(u".class"_qs) || path.endsWith(u".jar"_qs);
+}
+
+std::optional<Block> BlockObjects(const Request &r, const DocumentRules &rules, bool) {
+    if (r.kind != RequestKind::Object)
+        return std::nullopt;
+    if (!rules.objects)
+        return Block{URLACTION_ACTIVEX_RUN};
+    if (!rules.java && IsJavaArchive(r.url))
+        return Block{URLACTION_JAVA_PERMISSIONS};
+    return std::nullopt;
+}
+
+std::optional<Block> BlockFonts(const Request &r, const DocumentRules &rules, bool) {
+    if (r.kind == RequestKind::Font && !rules.fonts)
+        return Block{URLACTION_HTML_FONT_DOWNLOAD};
+    return std::nullopt;
+}
+
+constexpr std::array<Check, 5> kChecks{BlockOffline, BlockScripts, BlockImagesAndMedia,
+                                       BlockObjects, BlockFonts};
+
+} // namespace
+
+std::optional<Block> CheckRequest(const Request &request, const DocumentRules &rules,
+                                  bool offline) {
+    for (Check check : kChecks) {
+        if (auto block = check(request, rules, offline))
+            return block;
+    }
+    return std::nullopt;
+}
+
+} // namespace engine

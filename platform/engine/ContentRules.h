@@ -1,0 +1,62 @@
+#pragma once
+// What a document may do and which of its requests are let through. Pure decisions: the security
+// chain is reached through a callback, so the rules are tested without an engine.
+
+#include "platform/kernel/Win32.h"
+
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+namespace engine {
+
+// True when the security chain allows action for url.
+using UrlActionCheck = std::function<bool(const QUrl &url, DWORD action)>;
+
+// Decided once per document, before its load starts, from its URL's zone and the host's
+// download-control flags.
+struct DocumentRules {
+    bool scripts = true;
+    bool images = true;
+    bool media = true;
+    bool objects = true;
+    bool java = true;
+    bool fonts = true;
+    bool subframes = true;
+
+    friend bool operator==(const DocumentRules &, const DocumentRules &) = default;
+};
+
+DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
+                                  const UrlActionCheck &allowed);
+
+// A sub-frame is loaded only when its page may have frames and, if the page runs scripts, the
+// frame's own zone allows them too: the engine cannot give a frame a stricter script rule than
+// its page, so such a frame is blocked instead of running under the looser rule.
+// Returns the URL action that blocks the frame (0 for the download-control flags), or nullopt.
+std::optional<DWORD> CheckSubframe(const QUrl &frameUrl, const DocumentRules &page,
+                                   const UrlActionCheck &allowed);
+
+enum class RequestKind { MainFrame, SubFrame, Script, Image, Media, Object, Font, Other };
+
+struct Request {
+    QUrl url;
+    RequestKind kind = RequestKind::Other;
+};
+
+// Why a request was blocked: the URL action that disallowed it, or 0 when the download-control
+// flags or the offline state did.
+struct Block {
+    DWORD action = 0;
+};
+
+// Runs the request checks in order (offline first); the first that blocks decides.
+// offline: the global offline state, the control's Offline property or DLCTL_FORCEOFFLINE:
+// no request to the network is let through.
+std::optional<Block> CheckRequest(const Request &request, const DocumentRules &rules, bool offline);
+
+// True for URLs whose load would leave the machine.
+bool IsNetworkUrl(const QUrl &url);
+
+} // namespace engine

@@ -1,0 +1,253 @@
+#include "platform/engine/WebBrowser.h"
+
+#include "platform/com/ServiceProvider.h"
+#include "platform/engine/BrowserIdentity.h"
+#include "platform/engine/EnginePage.h"
+#include "platform/engine/RequestInterceptor.h"
+#include "platform/engine/SecurityChain.h"
+#include "platform/wininet/WinInet.h"
+
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+Q_LOGGING_CATEGORY(lcBrowser, "quillmere.engine.browser")
+
+namespace {
+
+// Chromium refuses longer URLs.
+constexpr qsizetype kMaxUrlLength = 2 * 1024 * 1024;
+
+template <typename I> ComPtr<I> QueryFrom(IUnknown *site) {
+    ComPtr<I> out;
+    if (site)
+        site->QueryInterface(I::iid, reinterpret_cast<void **>(out.ReleaseAndGetAddressOf()));
+    return out;
+}
+
+} // namespace
+
+TWebBrowser::TWebBrowser(QWidget *parent)
+    : QWidget(parent), m_profile(std::make_unique<QWebEngineProfile>()),
+      m_security(std::make_unique<engine::SecurityChain>()),
+      m_interceptor(std::make_unique<engine::RequestInterceptor>()),
+      m_identity(engine::MakeBrowserIdentity()) {
+    m_page = new engine::EnginePage(m_profile.get(), this);
+    m_view = new QWebEngineView(this);
+    m_view->setPage(m_page);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    // Zones decide what a local page may load, not the engine's blanket rule for file pages.
+    m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    m_page->setUrlRequestInterceptor(m_interceptor.get());
+    m_interceptor->Decide = [this](const engine::Request &request) {
+        return engine::CheckRequest(request, m_rules, IsOffline());
+    };
+    m_interceptor->OnBlocked = [this](const engine::Request &request, engine::Block block) {
+        ReportBlocked(request.url, block.action);
+    };
+    ApplyRules(m_rules);
+    ConnectPage();
+}
+
+TWebBrowser::~TWebBrowser() {
+    // The page must go before its profile.
+    delete m_view;
+    delete m_page;
+}
+
+// --- Host site -------------------------------------------------------------------------------
+
+void TWebBrowser::SetClientSite(IUnknown *site) {
+    m_site = site;
+    m_uiHandler = QueryFrom<IDocHostUIHandler>(site);
+    m_showUI = QueryFrom<IDocHostShowUI>(site);
+    m_ambientDispatch = QueryFrom<IDispatch>(site);
+    m_security->SetHostServices(QueryFrom<IServiceProvider>(site));
+    if (m_uiHandler) {
+        DOCHOSTUIINFO info;
+        m_uiHandler->GetHostInfo(&info);
+    }
+    OnAmbientPropertyChange(DISPID_UNKNOWN);
+}
+
+HRESULT TWebBrowser::OnAmbientPropertyChange(DISPID dispid) {
+    if (dispid == DISPID_UNKNOWN)
+        m_ambient = engine::ReadAmbientProperties(m_ambientDispatch.Get());
+    else
+        engine::ReadAmbientProperty(m_ambientDispatch.Get(), dispid, m_ambient);
+    if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_USERAGENT) {
+        if (!m_ambient.userAgent.isEmpty())
+            m_profile->setHttpUserAgent(m_ambient.userAgent);
+    }
+    // A new download-control word applies from the next document on.
+    return S_OK;
+}
+
+// --- Navigation decisions --------------------------------------------------------------------
+
+bool TWebBrowser::DecideNavigation(const QUrl &url, int type, bool isMainFrame) {
+    const auto allowed = [this](const QUrl &u, DWORD action) {
+        return m_security->Allows(u, action);
+    };
+    const QString text = url.toString(QUrl::FullyEncoded);
+    bool cancel = false;
+    if (!isMainFrame) {
+        if (const std::optional<DWORD> action = engine::CheckSubframe(url, m_rules, allowed)) {
+            ReportBlocked(url, *action);
+            return false;
+        }
+        const ComPtr<IDispatch> frame = engine::MakeBrowserIdentity();
+        if (OnBeforeNavigate2)
+            OnBeforeNavigate2(this, frame.Get(), text, 0, QString(), QByteArray(), QString(),
+                              cancel);
+        return !cancel;
+    }
+    if (OnBeforeNavigate2)
+        OnBeforeNavigate2(this, m_identity.Get(), text, 0, QString(), QByteArray(), QString(),
+                          cancel);
+    if (cancel)
+        return false;
+    Q_UNUSED(type);
+    // Settings applied while the navigation is accepted are in force when its document starts.
+    ApplyRules(engine::DecideDocumentRules(url, m_ambient.downloadControl, allowed));
+    m_pendingUrl = url;
+    m_navigateCompleteSent = false;
+    m_readyState = READYSTATE_LOADING;
+    return true;
+}
+
+void TWebBrowser::ApplyRules(const engine::DocumentRules &rules) {
+    m_rules = rules;
+    QWebEngineSettings *settings = m_page->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, rules.scripts);
+    settings->setAttribute(QWebEngineSettings::AutoLoadImages, rules.images);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, rules.objects);
+}
+
+bool TWebBrowser::IsOffline() const {
+    return m_offline || (m_ambient.downloadControl & DLCTL_FORCEOFFLINE) ||
+           platform::IsGlobalOffline();
+}
+
+void TWebBrowser::ReportBlocked(const QUrl &url, DWORD action) {
+    qCInfo(lcBrowser, "blocked %s (URL action 0x%X)", qPrintable(url.toDisplayString()),
+           static_cast<unsigned>(action));
+    if (OnContentBlocked)
+        OnContentBlocked(this, url.toString(QUrl::FullyEncoded), action);
+}
+
+// --- Methods ---------------------------------------------------------------------------------
+
+HRESULT TWebBrowser::Navigate(const QString &url) {
+    return Navigate2(url, 0);
+}
+
+HRESULT TWebBrowser::Navigate2(const QString &url, DWORD flags) {
+    if (url.trimmed().isEmpty() || url.size() > kMaxUrlLength)
+        return E_INVALIDARG;
+    const QUrl target = QUrl::fromUserInput(url);
+    if (!target.isValid())
+        return E_INVALIDARG;
+    if (flags & navOpenInNewWindow) {
+        qCWarning(lcBrowser, "Navigate2 with navOpenInNewWindow is not implemented");
+        return E_NOTIMPL;
+    }
+    m_page->load(target);
+    return S_OK;
+}
+
+HRESULT TWebBrowser::GoBack() {
+    if (!m_page->history()->canGoBack())
+        return E_FAIL;
+    m_page->triggerAction(QWebEnginePage::Back);
+    return S_OK;
+}
+
+HRESULT TWebBrowser::GoForward() {
+    if (!m_page->history()->canGoForward())
+        return E_FAIL;
+    m_page->triggerAction(QWebEnginePage::Forward);
+    return S_OK;
+}
+
+HRESULT TWebBrowser::GoHome() {
+    qCWarning(lcBrowser, "GoHome: the stored home page is not read yet; going to about:blank");
+    m_page->load(QUrl(u"about:blank"_qs));
+    return S_OK;
+}
+
+HRESULT TWebBrowser::Refresh() {
+    return Refresh2(REFRESH_NORMAL);
+}
+
+HRESULT TWebBrowser::Refresh2(LONG level) {
+    if (level != REFRESH_NORMAL && level != REFRESH_IFEXPIRED && level != REFRESH_COMPLETELY)
+        return E_INVALIDARG;
+    m_page->triggerAction(level == REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache
+                                                      : QWebEnginePage::Reload);
+    return S_OK;
+}
+
+HRESULT TWebBrowser::Stop() {
+    m_page->triggerAction(QWebEnginePage::Stop);
+    return S_OK;
+}
+
+HRESULT TWebBrowser::ShowBrowserBar(const VARIANT &, const VARIANT &) {
+    qCWarning(lcBrowser, "ShowBrowserBar is not implemented");
+    return E_NOTIMPL;
+}
+
+// --- Properties ------------------------------------------------------------------------------
+
+QString TWebBrowser::LocationURL() const {
+    return m_page->url().toString(QUrl::FullyEncoded);
+}
+
+QString TWebBrowser::LocationName() const {
+    const QString title = m_page->title();
+    return title.isEmpty() ? LocationURL() : title;
+}
+
+IDispatch *TWebBrowser::Document() const {
+    qCWarning(lcBrowser, "the Document object is not implemented");
+    return nullptr;
+}
+
+void TWebBrowser::SetOffline(bool offline) {
+    if (m_offline == offline)
+        return;
+    m_offline = offline;
+    if (OnPropertyChange)
+        OnPropertyChange(this, u"Offline"_qs);
+}
+
+void TWebBrowser::SetToolBar(bool visible) {
+    m_toolBar = visible;
+    if (OnToolBar)
+        OnToolBar(this, visible);
+}
+
+void TWebBrowser::SetStatusBar(bool visible) {
+    m_statusBar = visible;
+    if (OnStatusBar)
+        OnStatusBar(this, visible);
+}
+
+void TWebBrowser::SetMenuBar(bool visible) {
+    m_menuBar = visible;
+    if (OnMenuBar)
+        OnMenuBar(this, visible);
+}
+
+void TWebBrowser::SetBounds(LONG left, LONG top, LONG width, LONG height) {
+    setGeometry(left, top, qMax<LONG>(0, width), qMax<LONG>(0, height));
+}

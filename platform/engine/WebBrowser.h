@@ -1,0 +1,154 @@
+#pragma once
+// TWebBrowser: the browser control. A widget over a Qt WebEngine page with the original control's
+// methods, properties and events. It asks its host, through the client site, for the host UI
+// interfaces, the ambient properties and the host's security manager, and enforces the security
+// chain's answers before each document loads and on each request.
+
+#include "platform/com/Dispatch.h"
+#include "platform/engine/AmbientProperties.h"
+#include "platform/engine/ContentRules.h"
+#include "platform/engine/DocHost.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QMessageBox;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace engine {
+class EnginePage;
+class RequestInterceptor;
+class SecurityChain;
+} // namespace engine
+
+class TWebBrowser : public QWidget {
+    Q_OBJECT
+public:
+    explicit TWebBrowser(QWidget *parent = nullptr);
+    ~TWebBrowser() override;
+    TWebBrowser(const TWebBrowser &) = delete;
+    TWebBrowser &operator=(const TWebBrowser &) = delete;
+
+    // --- Host site ---------------------------------------------------------------------------
+    // The object the control asks for IDocHostUIHandler, IDocHostShowUI, IDispatch (ambient
+    // properties) and IServiceProvider (the host's security manager). Null detaches the host.
+    void SetClientSite(IUnknown *site);
+    // The host changed an ambient property: read it again (DISPID_UNKNOWN: all of them).
+    HRESULT OnAmbientPropertyChange(DISPID dispid);
+    const engine::AmbientProperties &Ambient() const { return m_ambient; }
+
+    // --- Methods -----------------------------------------------------------------------------
+    HRESULT Navigate(const QString &url);
+    HRESULT Navigate2(const QString &url, DWORD flags = 0);
+    HRESULT GoBack();
+    HRESULT GoForward();
+    HRESULT GoHome();
+    HRESULT Refresh();
+    HRESULT Refresh2(LONG level);
+    HRESULT Stop();
+    HRESULT ExecWB(DWORD command, DWORD option, VARIANT *in, VARIANT *out);
+    HRESULT QueryStatusWB(DWORD command, DWORD *status);
+    HRESULT ShowBrowserBar(const VARIANT &clsid, const VARIANT &show);
+
+    // --- Properties --------------------------------------------------------------------------
+    QString LocationURL() const;
+    QString LocationName() const;
+    bool Busy() const { return m_busy; }
+    LONG ReadyState() const { return m_readyState; }
+    IDispatch *Application() const { return m_identity.Get(); }
+    // The document object; not offered yet (null, logged).
+    IDispatch *Document() const;
+    bool Offline() const { return m_offline; }
+    void SetOffline(bool offline);
+    QString StatusText() const { return m_statusText; }
+    bool ToolBar() const { return m_toolBar; }
+    void SetToolBar(bool visible);
+    bool StatusBar() const { return m_statusBar; }
+    void SetStatusBar(bool visible);
+    bool MenuBar() const { return m_menuBar; }
+    void SetMenuBar(bool visible);
+    LONG Left() const { return x(); }
+    LONG Top() const { return y(); }
+    LONG Width() const { return width(); }
+    LONG Height() const { return height(); }
+    void SetBounds(LONG left, LONG top, LONG width, LONG height);
+    // The rules in force for the current document.
+    const engine::DocumentRules &Rules() const { return m_rules; }
+
+    // --- Events (single-cast; pDisp is Application() for the top-level browser) --------------
+    std::function<void(TWebBrowser *sender, IDispatch *pDisp, const QString &url, LONG flags,
+                       const QString &targetFrameName, const QByteArray &postData,
+                       const QString &headers, bool &cancel)>
+        OnBeforeNavigate2;
+    std::function<void(TWebBrowser *sender, IDispatch *pDisp, const QString &url)>
+        OnNavigateComplete2;
+    std::function<void(TWebBrowser *sender, IDispatch *pDisp, const QString &url)>
+        OnDocumentComplete;
+    std::function<void(TWebBrowser *sender)> OnDownloadBegin;
+    std::function<void(TWebBrowser *sender)> OnDownloadComplete;
+    std::function<void(TWebBrowser *sender, const QString &text)> OnTitleChange;
+    std::function<void(TWebBrowser *sender, LONG progress, LONG progressMax)> OnProgressChange;
+    std::function<void(TWebBrowser *sender, const QString &text)> OnStatusTextChange;
+    std::function<void(TWebBrowser *sender, LONG command, bool enable)> OnCommandStateChange;
+    // The requested URL and geometry; the handler may cancel, or hand back the browser that is
+    // to show the page instead.
+    std::function<void(TWebBrowser *sender, const QString &url, const QRect &geometry,
+                       TWebBrowser *&target, bool &cancel)>
+        OnNewWindow2;
+    std::function<void(TWebBrowser *sender, const QString &property)> OnPropertyChange;
+    std::function<void(TWebBrowser *sender, bool visible)> OnToolBar;
+    std::function<void(TWebBrowser *sender, bool visible)> OnStatusBar;
+    std::function<void(TWebBrowser *sender, bool visible)> OnMenuBar;
+    std::function<void(TWebBrowser *sender, bool activeDocument, bool &cancel)> OnFileDownload;
+    // A frame or request the security rules stopped: its URL and the URL action that refused it
+    // (0 when the download-control flags or the offline state did).
+    std::function<void(TWebBrowser *sender, const QString &url, DWORD action)> OnContentBlocked;
+
+protected:
+    engine::EnginePage *Page() const { return m_page; }
+
+private:
+    void ConnectPage();
+    bool DecideNavigation(const QUrl &url, int type, bool isMainFrame);
+    void ApplyRules(const engine::DocumentRules &rules);
+    bool IsOffline() const;
+    void ReportBlocked(const QUrl &url, DWORD action);
+    void EnsureNavigateComplete();
+    void ShowAlert(const QString &text);
+    std::optional<bool> AskHost(const QString &text, DWORD type);
+    void SetBusy(bool busy);
+    void UpdateCommandState();
+
+    std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<engine::SecurityChain> m_security;
+    std::unique_ptr<engine::RequestInterceptor> m_interceptor;
+    engine::EnginePage *m_page = nullptr; // owned by this widget
+    QWebEngineView *m_view = nullptr;     // child widget
+    QPointer<QMessageBox> m_alertBox;
+
+    ComPtr<IUnknown> m_site;
+    ComPtr<IDocHostUIHandler> m_uiHandler;
+    ComPtr<IDocHostShowUI> m_showUI;
+    ComPtr<IDispatch> m_ambientDispatch;
+    ComPtr<IDispatch> m_identity;
+    engine::AmbientProperties m_ambient;
+
+    engine::DocumentRules m_rules;          // current document
+    engine::DocumentRules m_committedRules; // restored when a navigation does not commit
+    QUrl m_pendingUrl;
+    bool m_navigateCompleteSent = true;
+    bool m_busy = false;
+    LONG m_readyState = READYSTATE_UNINITIALIZED;
+    bool m_offline = false;
+    bool m_toolBar = true;
+    bool m_statusBar = true;
+    bool m_menuBar = true;
+    bool m_canGoBack = false;
+    bool m_canGoForward = false;
+    QString m_statusText;
+};

@@ -1,0 +1,105 @@
+// TWebBrowser: ExecWB and QueryStatusWB.
+
+#include "platform/engine/EnginePage.h"
+#include "platform/engine/WebBrowser.h"
+
+#include <QLoggingCategory>
+
+#include <array>
+#include <cmath>
+
+Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
+
+namespace {
+
+// Text sizes 0 (smallest) to 4 (largest) as zoom factors; 2 is the normal size.
+constexpr std::array<double, 5> kZoomLevels{0.7, 0.85, 1.0, 1.2, 1.5};
+
+struct EditCommand {
+    DWORD command;
+    QWebEnginePage::WebAction action;
+    bool needsSelection;
+};
+constexpr std::array<EditCommand, 4> kEditCommands{{
+    {OLECMDID_CUT, QWebEnginePage::Cut, true},
+    {OLECMDID_COPY, QWebEnginePage::Copy, true},
+    {OLECMDID_PASTE, QWebEnginePage::Paste, false},
+    {OLECMDID_SELECTALL, QWebEnginePage::SelectAll, false},
+}};
+
+const EditCommand *FindEdit(DWORD command) {
+    for (const EditCommand &edit : kEditCommands) {
+        if (edit.command == command)
+            return &edit;
+    }
+    return nullptr;
+}
+
+LONG ZoomLevelOf(double factor) {
+    LONG best = 2;
+    for (LONG i = 0; i < static_cast<LONG>(kZoomLevels.size()); ++i) {
+        if (std::abs(kZoomLevels[i] - factor) < std::abs(kZoomLevels[best] - factor))
+            best = i;
+    }
+    return best;
+}
+
+} // namespace
+
+HRESULT TWebBrowser::QueryStatusWB(DWORD command, DWORD *status) {
+    if (!status)
+        return E_POINTER;
+    *status = 0;
+    if (const EditCommand *edit = FindEdit(command)) {
+        *status = OLECMDF_SUPPORTED;
+        if (!edit->needsSelection || Page()->hasSelection())
+            *status |= OLECMDF_ENABLED;
+        return S_OK;
+    }
+    switch (command) {
+    case OLECMDID_ZOOM:
+    case OLECMDID_GETZOOMRANGE:
+    case OLECMDID_REFRESH:
+    case OLECMDID_STOP:
+        *status = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
+        return S_OK;
+    default:
+        return OLECMDERR_E_NOTSUPPORTED;
+    }
+}
+
+HRESULT TWebBrowser::ExecWB(DWORD command, DWORD, VARIANT *in, VARIANT *out) {
+    if (const EditCommand *edit = FindEdit(command)) {
+        if (edit->needsSelection && !Page()->hasSelection())
+            return OLECMDERR_E_DISABLED;
+        Page()->triggerAction(edit->action);
+        return S_OK;
+    }
+    switch (command) {
+    case OLECMDID_ZOOM: {
+        if (in && !in->IsEmpty()) {
+            const std::optional<LONG> level = in->ToI4();
+            if (!level || *level < 0 || *level >= static_cast<LONG>(kZoomLevels.size()))
+                return E_INVALIDARG;
+            Page()->setZoomFactor(kZoomLevels[static_cast<std::size_t>(*level)]);
+        }
+        if (out)
+            *out = Variant(ZoomLevelOf(Page()->zoomFactor()));
+        return S_OK;
+    }
+    case OLECMDID_GETZOOMRANGE:
+        if (!out)
+            return E_POINTER;
+        // Low word the smallest level, high word the largest.
+        *out = Variant(static_cast<LONG>((kZoomLevels.size() - 1) << 16));
+        return S_OK;
+    case OLECMDID_REFRESH:
+        return Refresh();
+    case OLECMDID_STOP:
+        return Stop();
+    default:
+        qCWarning(lcBrowser, "ExecWB command %u is not implemented",
+                  static_cast<unsigned>(command));
+        return OLECMDERR_E_NOTSUPPORTED;
+    }
+}

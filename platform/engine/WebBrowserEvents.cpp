@@ -1,0 +1,185 @@
+// TWebBrowser: the engine's signals turned into the control's events, page message boxes, new
+// windows, downloads and a crashed page process.
+
+#include "platform/engine/EnginePage.h"
+#include "platform/engine/SecurityChain.h"
+#include "platform/engine/WebBrowser.h"
+#include "platform/urlmon/UrlActions.h"
+
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineProfile>
+
+Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
+
+namespace {
+const char16_t kMessageCaption[] = u"Web ページからのメッセージ";
+}
+
+void TWebBrowser::ConnectPage() {
+    m_page->OnNavigationRequest = [this](const QUrl &url, QWebEnginePage::NavigationType type,
+                                         bool isMainFrame) {
+        return DecideNavigation(url, type, isMainFrame);
+    };
+    m_page->OnAlert = [this](const QString &text) { ShowAlert(text); };
+    m_page->OnConfirm = [this](const QString &text) {
+        return AskHost(text, MB_OKCANCEL | MB_ICONQUESTION);
+    };
+    m_page->OnPrompt = [this](const QString &text, const QString &defaultValue,
+                              QString *result) -> std::optional<bool> {
+        const std::optional<bool> ok = AskHost(text, MB_OKCANCEL | MB_ICONQUESTION);
+        if (ok && *ok && result)
+            *result = defaultValue;
+        return ok;
+    };
+
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        SetBusy(true);
+        if (OnDownloadBegin)
+            OnDownloadBegin(this);
+    });
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this] {
+        EnsureNavigateComplete();
+        UpdateCommandState();
+    });
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
+        EnsureNavigateComplete();
+        if (OnTitleChange)
+            OnTitleChange(this, title);
+    });
+    connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
+        if (OnProgressChange)
+            OnProgressChange(this, progress, 100);
+    });
+    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) {
+        m_statusText = url;
+        if (OnStatusTextChange)
+            OnStatusTextChange(this, url);
+    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok) {
+            EnsureNavigateComplete();
+            m_committedRules = m_rules;
+        } else if (m_page->url() != m_pendingUrl) {
+            // The navigation did not replace the document: its rules stay.
+            ApplyRules(m_committedRules);
+        }
+        m_readyState = READYSTATE_COMPLETE;
+        SetBusy(false);
+        UpdateCommandState();
+        if (OnDownloadComplete)
+            OnDownloadComplete(this);
+        if (OnDocumentComplete)
+            OnDocumentComplete(this, m_identity.Get(), LocationURL());
+    });
+    connect(m_page, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) {
+                const QUrl url = request.requestedUrl();
+                if (!request.isUserInitiated()) {
+                    ReportBlocked(url, URLACTION_SHELL_POPUPMGR);
+                    return;
+                }
+                TWebBrowser *target = nullptr;
+                bool cancel = false;
+                if (OnNewWindow2)
+                    OnNewWindow2(this, url.toString(QUrl::FullyEncoded),
+                                 request.requestedGeometry(), target, cancel);
+                if (cancel)
+                    return;
+                if (!target) {
+                    qCWarning(lcBrowser, "a new window without a host browser is not opened: %s",
+                              qPrintable(url.toDisplayString()));
+                    return;
+                }
+                target->Navigate2(url.toString(QUrl::FullyEncoded));
+            });
+    connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest *download) {
+                if (download->page() != m_page)
+                    return;
+                bool cancel = false;
+                if (OnFileDownload)
+                    OnFileDownload(this, false, cancel);
+                if (!cancel && !m_security->Allows(download->url(), URLACTION_SHELL_FILE_DOWNLOAD))
+                    ReportBlocked(download->url(), URLACTION_SHELL_FILE_DOWNLOAD);
+                else if (!cancel)
+                    qCWarning(lcBrowser, "saving downloads is not implemented: %s",
+                              qPrintable(download->url().toDisplayString()));
+                download->cancel();
+                if (m_page->url() != m_pendingUrl)
+                    ApplyRules(m_committedRules);
+            });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
+                if (status == QWebEnginePage::NormalTerminationStatus)
+                    return;
+                qCWarning(lcBrowser, "the page process ended (status %d, code %d)", status, code);
+                m_readyState = READYSTATE_COMPLETE;
+                SetBusy(false);
+                m_statusText = u"ページの表示が異常終了しました"_qs;
+                if (OnStatusTextChange)
+                    OnStatusTextChange(this, m_statusText);
+            });
+}
+
+void TWebBrowser::EnsureNavigateComplete() {
+    if (m_navigateCompleteSent)
+        return;
+    m_navigateCompleteSent = true;
+    m_readyState = READYSTATE_INTERACTIVE;
+    if (OnNavigateComplete2)
+        OnNavigateComplete2(this, m_identity.Get(), m_pendingUrl.toString(QUrl::FullyEncoded));
+}
+
+void TWebBrowser::SetBusy(bool busy) {
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    if (OnPropertyChange)
+        OnPropertyChange(this, u"Busy"_qs);
+}
+
+void TWebBrowser::UpdateCommandState() {
+    const bool back = m_page->history()->canGoBack();
+    const bool forward = m_page->history()->canGoForward();
+    if (back != m_canGoBack) {
+        m_canGoBack = back;
+        if (OnCommandStateChange)
+            OnCommandStateChange(this, CSC_NAVIGATEBACK, back);
+    }
+    if (forward != m_canGoForward) {
+        m_canGoForward = forward;
+        if (OnCommandStateChange)
+            OnCommandStateChange(this, CSC_NAVIGATEFORWARD, forward);
+    }
+}
+
+std::optional<bool> TWebBrowser::AskHost(const QString &text, DWORD type) {
+    if (!m_showUI)
+        return std::nullopt;
+    std::u16string message(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
+    std::u16string caption(kMessageCaption);
+    LRESULT result = IDCANCEL;
+    if (m_showUI->ShowMessage(nullptr, message.data(), caption.data(), type, nullptr, 0, &result) !=
+        S_OK)
+        return std::nullopt;
+    return result == IDOK;
+}
+
+void TWebBrowser::ShowAlert(const QString &text) {
+    if (AskHost(text, MB_OK | MB_ICONWARNING))
+        return;
+    // The control's own box does not stop the page (no nested event loop); while one is open,
+    // later alerts replace its text instead of piling up.
+    if (m_alertBox) {
+        m_alertBox->setText(text);
+        return;
+    }
+    m_alertBox = new QMessageBox(QMessageBox::Warning, QString::fromUtf16(kMessageCaption), text,
+                                 QMessageBox::Ok, this);
+    m_alertBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_alertBox->open();
+}
