@@ -7,8 +7,7 @@
 
 #include "platform/kernel/Win32.h"
 
-#include <string>
-#include <string_view>
+#include <cstddef>
 
 using WCHAR = char16_t;
 using LPWSTR = WCHAR *;
@@ -20,13 +19,6 @@ using DWORD_PTR = ULONG_PTR;
 
 struct HWND__;
 using HWND = HWND__ *;
-
-namespace urlmon {
-
-std::u16string ToUtf16(std::string_view utf8);
-std::string ToUtf8(std::u16string_view utf16);
-
-} // namespace urlmon
 
 // Memory handed across the interfaces (policy blobs, display names) is allocated with
 // CoTaskMemAlloc and released by the receiver with CoTaskMemFree.

@@ -1,7 +1,7 @@
 #pragma once
 // The zone manager: zone attributes, per-zone action policies and zone enumeration.
 
-#include "platform/com/Unknown.h"
+#include "platform/com/ServiceProvider.h"
 #include "platform/urlmon/UrlActions.h"
 #include "platform/urlmon/Zones.h"
 

@@ -1,0 +1,84 @@
+#include "platform/urlmon/ZonePolicy.h"
+
+#include "platform/urlmon/ZoneDefaults.h"
+#include "platform/urlmon/ZoneRegistry.h"
+
+#include <string>
+
+namespace urlmon {
+namespace {
+
+HKEY StoreRoot(URLZONEREG store) {
+    return store == URLZONEREG_HKLM ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+std::optional<DWORD> ReadFromStores(const std::string &path, const std::string &name,
+                                    URLZONEREG store) {
+    if (store != URLZONEREG_DEFAULT)
+        return ReadDword(StoreRoot(store), path, name);
+    if (auto value = ReadDword(HKEY_CURRENT_USER, path, name))
+        return value;
+    return ReadDword(HKEY_LOCAL_MACHINE, path, name);
+}
+
+// False when the machine store refuses writes.
+bool SeedZone(const ZoneDefinition &zone) {
+    const std::string path = ZoneKeyPath(zone.zone);
+    // "Flags" is written last: its presence marks a complete key.
+    if (RegKey(HKEY_LOCAL_MACHINE, path).Dword("Flags"))
+        return true;
+    if (!WriteString(HKEY_LOCAL_MACHINE, path, "DisplayName", std::string(zone.displayName)))
+        return false;
+    WriteString(HKEY_LOCAL_MACHINE, path, "Description", std::string(zone.description));
+    WriteString(HKEY_LOCAL_MACHINE, path, "Icon", std::string(zone.iconPath));
+    WriteDword(HKEY_LOCAL_MACHINE, path, "CurrentLevel", zone.currentLevel);
+    WriteDword(HKEY_LOCAL_MACHINE, path, "MinLevel", zone.minLevel);
+    WriteDword(HKEY_LOCAL_MACHINE, path, "RecommendedLevel", zone.recommendedLevel);
+    for (const DWORD action : TemplateActions())
+        if (const auto policy = BuiltInZonePolicy(zone.zone, action))
+            WriteDword(HKEY_LOCAL_MACHINE, path, ActionValueName(action), *policy);
+    return WriteDword(HKEY_LOCAL_MACHINE, path, "Flags", zone.flags);
+}
+
+void SeedZoneMap() {
+    const std::string zoneMap = ZoneMapPath({});
+    RegKey existing(HKEY_LOCAL_MACHINE, zoneMap);
+    for (const char *name : {"IntranetName", "UNCAsIntranet", "ProxyByPass"})
+        if (!existing.Dword(name))
+            WriteDword(HKEY_LOCAL_MACHINE, zoneMap, name, 1);
+    const std::string defaults = ZoneMapPath("ProtocolDefaults");
+    RegKey existingDefaults(HKEY_LOCAL_MACHINE, defaults);
+    for (const char *scheme : {"http", "https", "ftp", "file"})
+        if (!existingDefaults.Dword(scheme))
+            WriteDword(HKEY_LOCAL_MACHINE, defaults, scheme, URLZONE_INTERNET);
+}
+
+} // namespace
+
+void SeedMachineStore() {
+    for (const ZoneDefinition &zone : BuiltInZones())
+        if (!SeedZone(zone))
+            return;
+    SeedZoneMap();
+}
+
+bool IsKnownZone(DWORD zone) {
+    return FindBuiltInZone(zone) != nullptr;
+}
+
+std::optional<DWORD> ZoneSetting(DWORD zone, const char *name, URLZONEREG store) {
+    return ReadFromStores(ZoneKeyPath(zone), name, store);
+}
+
+std::optional<DWORD> ZoneActionPolicy(DWORD zone, DWORD action, URLZONEREG store) {
+    if (auto value = ReadFromStores(ZoneKeyPath(zone), ActionValueName(action), store))
+        return value;
+    const ZoneDefinition *definition = FindBuiltInZone(zone);
+    const DWORD level = ZoneSetting(zone, "CurrentLevel", store)
+                            .value_or(definition ? definition->currentLevel : URLTEMPLATE_CUSTOM);
+    if (auto value = TemplatePolicy(level, action))
+        return value;
+    return BuiltInZonePolicy(zone, action);
+}
+
+} // namespace urlmon
