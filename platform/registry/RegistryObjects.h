@@ -39,7 +39,7 @@ public:
     // open. On success the opened key becomes the current key.
     bool OpenKey(const std::string &key, bool canCreate);
     bool OpenKeyReadOnly(const std::string &key); // KEY_READ
-    bool CreateKey(const std::string &key);       // creates without opening
+    bool CreateKey(const std::string &key);       // creates without opening; raises on failure
     void CloseKey();
     bool KeyExists(const std::string &key);
     bool DeleteKey(const std::string &key); // with all its sub-keys and values
@@ -65,7 +65,17 @@ public:
     void WriteBool(const std::string &name, bool value);
     void WriteBinaryData(const std::string &name, const std::vector<BYTE> &data);
 
+    // "HKEY_CURRENT_USER\\<current path>", for messages.
+    std::string KeyDescription() const;
+
 private:
+    HKEY BaseKey(bool relative) const;
+    HKEY ValueKey() const; // the current key, or the root when none is open
+    void ChangeKey(HKEY key, const std::string &path);
+    HKEY OpenRaw(const std::string &key, REGSAM access) const;
+    void PutData(const std::string &name, DWORD type, const BYTE *data, DWORD size);
+    [[noreturn]] void ReadError(const std::string &name) const;
+
     HKEY FRootKey = HKEY_CURRENT_USER;
     HKEY FCurrentKey = nullptr;
     std::string FCurrentPath;
@@ -74,7 +84,8 @@ private:
 
 // Ini-file view of a key under HKEY_CURRENT_USER: sections are sub-keys, names are values.
 // Opening creates the key when absent. Booleans are stored as "0"/"1" strings; integers as
-// REG_DWORD unless the value already exists as a string.
+// REG_DWORD unless the value already exists as a string. When the key cannot be opened, reads
+// give their defaults and writes raise (nothing is written anywhere else).
 class TRegistryIniFile {
 public:
     TRegistryIniFile(const std::string &fileName, REGSAM access = KEY_ALL_ACCESS);

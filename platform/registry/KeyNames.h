@@ -1,0 +1,22 @@
+#pragma once
+// Names of the predefined keys in paths such as "HKEY_CURRENT_USER\Software\x" or "HKCU\...".
+
+#include "platform/registry/Registry.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace registry {
+
+struct RootedPath {
+    HKEY root = nullptr;
+    std::string subKey; // without leading or trailing backslashes
+};
+
+// Full names and the HKCU/HKLM/HKCR abbreviations, in any case.
+std::optional<RootedPath> ParseRootedPath(std::string_view path);
+// "HKEY_CURRENT_USER" and so on; empty for a key that is not predefined.
+std::string RootKeyName(HKEY root);
+
+} // namespace registry

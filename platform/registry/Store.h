@@ -1,0 +1,69 @@
+#pragma once
+// One SQLite registry store (user.db or machine.db) opened for the span of one registry call.
+// A write session is a single BEGIN IMMEDIATE transaction; nothing is cached across calls, so
+// writes of other processes are seen at once.
+
+#include "platform/kernel/Win32.h"
+#include "platform/registry/SqliteDb.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace registry {
+
+enum class StoreKind { User, Machine };
+
+constexpr std::int64_t RootKeyId = 1;
+
+struct StoredValue {
+    std::string name;
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+};
+
+// Case-folded form of a key or value name; names compare equal when their folded forms do.
+std::string FoldName(std::string_view name);
+
+class Store final {
+public:
+    enum class Mode { Read, Write };
+
+    // Read: a missing or damaged file opens as an empty store. Write: creates the file when
+    // absent; ERROR_ACCESS_DENIED for a read-only machine store, ERROR_REGISTRY_CORRUPT for a
+    // damaged file (which is left untouched).
+    static LONG Open(StoreKind kind, Mode mode, std::unique_ptr<Store> &store);
+    ~Store(); // rolls back what was not committed
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    LONG Commit();
+
+    LONG KeyExists(std::int64_t id, bool &exists);
+    LONG FindChild(std::int64_t parent, std::string_view name, std::optional<std::int64_t> &child);
+    LONG CreateChild(std::int64_t parent, std::string_view name, std::int64_t &child);
+    LONG ChildNames(std::int64_t parent, std::vector<std::string> &names);
+    LONG Values(std::int64_t key, std::vector<StoredValue> &values);
+    LONG FindValue(std::int64_t key, std::string_view name, std::optional<StoredValue> &value);
+    LONG SetValue(std::int64_t key, std::string_view name, DWORD type,
+                  const std::vector<std::uint8_t> &data);
+    LONG DeleteValue(std::int64_t key, std::string_view name, bool &found);
+    // Deletes the sub-keys and values of id, and id itself when withSelf.
+    LONG DeleteTree(std::int64_t id, bool withSelf);
+
+private:
+    Store(StoreKind kind, std::string path) : FKind(kind), FPath(std::move(path)) {}
+    LONG Initialise(Mode mode);
+    LONG Fail(int sqliteResult);
+    bool Absent() const { return !FDb; }
+
+    StoreKind FKind = StoreKind::User;
+    std::string FPath;
+    SqliteHandle FDb;
+    bool FInTransaction = false;
+};
+
+} // namespace registry
