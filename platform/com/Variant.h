@@ -36,6 +36,7 @@ public:
     Variant(LONG value) : m_value(value) {}
     Variant(ULONG value) : m_value(value) {}
     Variant(bool value) : m_value(value) {}
+    Variant(VARIANT_BOOL value) : m_value(value != VARIANT_FALSE) {} // VT_BOOL, as VARIANT_TRUE
     Variant(std::string value) : m_value(std::move(value)) {}
     Variant(const char *value) : m_value(std::string(value ? value : "")) {}
     Variant(ComPtr<IDispatch> value) : m_value(std::move(value)) {}

@@ -74,6 +74,8 @@ void TestVariant::conversions_data() {
         << "2147483648";
     QTest::newRow("bool true") << Variant(true) << int(VT_BOOL) << "-1" << none << "true"
                                << "True";
+    QTest::newRow("variant bool") << Variant(VARIANT_TRUE) << int(VT_BOOL) << "-1" << none << "true"
+                                  << "True";
     QTest::newRow("bool false") << Variant(false) << int(VT_BOOL) << "0"
                                 << "0"
                                 << "false"
