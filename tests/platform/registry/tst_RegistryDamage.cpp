@@ -1,0 +1,100 @@
+// A damaged store file: reported once, read as absent, refused for writing, never replaced.
+
+#include "FreshPlatformDir.h"
+#include "RegistryTestUtil.h"
+#include "platform/registry/RegistryObjects.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray FileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class tst_RegistryDamage final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void damagedStoreIsReportedAndLeftAlone_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("damage");
+        for (const char *file : {"user.db", "machine.db"}) {
+            for (const char *damage : {"short text", "long text", "truncated"})
+                QTest::addRow("%s, %s", file, damage) << QString(file) << QString(damage);
+        }
+    }
+
+    void damagedStoreIsReportedAndLeftAlone() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, damage);
+        FreshPlatformDir dir;
+        const bool user = fileName == "user.db";
+        const HKEY root = user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const QString path = dir.file(fileName);
+        QCOMPARE(PutString(HKEY_CURRENT_USER, "Software\\Classes\\userType", "", "u"),
+                 ERROR_SUCCESS);
+        if (damage == "truncated") {
+            TestKey key;
+            QCOMPARE(CreateKey(root, "Software\\Keep", key), ERROR_SUCCESS);
+            const std::string filler(200, 'x');
+            for (int i = 0; i < 200; ++i)
+                QCOMPARE(SetString(key.get(), std::to_string(i).c_str(), filler), ERROR_SUCCESS);
+            key.reset();
+            const QByteArray whole = FileBytes(path);
+            QVERIFY(whole.size() > 16384);
+            QVERIFY(!QFile::exists(path + "-wal"));
+            QVERIFY(WriteFile(path, whole.left(whole.size() / 2)));
+        } else {
+            const QByteArray text = "this is not a registry store\n";
+            QVERIFY(WriteFile(path, damage == "short text" ? text : text.repeated(400)));
+        }
+        const QByteArray damaged = FileBytes(path);
+        const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^registry store " +
+                                                              QRegularExpression::escape(path) +
+                                                              " is damaged: .+; using defaults$"));
+        QTest::failOnWarning(QRegularExpression("damaged"));
+
+        TestKey key;
+        QCOMPARE(OpenKey(root, "Software\\Keep", key), ERROR_FILE_NOT_FOUND);
+        QCOMPARE(CreateKey(root, "Software\\New", key), ERROR_REGISTRY_CORRUPT);
+        QCOMPARE(SetString(root, "v", "1"), ERROR_REGISTRY_CORRUPT);
+        QCOMPARE(RegDeleteTreeA(root, "Software"), ERROR_REGISTRY_CORRUPT);
+        QVERIFY(SubKeyNames(root).empty());
+
+        if (user) {
+            TRegistryIniFile reader("Software\\Maker\\Product", KEY_QUERY_VALUE);
+            QCOMPARE(reader.ReadBool("UI", "ShowMessage", true), true);
+            QCOMPARE(reader.ReadInteger("UI", "DefaultWidth", -1), -1);
+            TRegistryIniFile writer("Software\\Maker\\Product", KEY_WRITE);
+            QVERIFY_THROWS_EXCEPTION(ERegistryException,
+                                     writer.WriteBool("UI", "ShowMessage", false));
+        } else {
+            // The merged view falls back to what the user store holds.
+            QCOMPARE(GetString(HKEY_CLASSES_ROOT, "userType", ""), std::optional<std::string>("u"));
+            QCOMPARE(CreateKey(HKEY_CLASSES_ROOT, "newType", key), ERROR_REGISTRY_CORRUPT);
+        }
+
+        QCOMPARE(FileBytes(path), damaged);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), filesBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RegistryDamage)
+#include "tst_RegistryDamage.moc"
