@@ -6,8 +6,8 @@
 #include <mutex>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/pidfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -19,7 +19,7 @@ namespace {
 
 class Process final : public KernelObject {
 public:
-    explicit Process(pid_t pid) : FPid(pid), FPidFd(::pidfd_open(pid, 0)) {}
+    explicit Process(pid_t pid) : FPid(pid), FPidFd(int(::syscall(SYS_pidfd_open, pid, 0))) {}
 
     ~Process() override {
         if (FPidFd >= 0)

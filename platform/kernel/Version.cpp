@@ -93,13 +93,14 @@ std::span<const BYTE> RawPart(const void *block) {
     return {bytes, length};
 }
 
-// The UTF-8 copy of a text node's value.
+// The UTF-8 copy of a text node's value. An empty value is the block's last byte, which no
+// copy can set to anything but its terminating NUL.
 const char *TextOf(const void *block, const VersionNode &node) {
-    if (node.valueSize == 0)
-        return "";
     const auto *bytes = static_cast<const BYTE *>(block);
     const std::size_t length = LoadU16(bytes);
-    return reinterpret_cast<const char *>(bytes + TextArea(length) + 2 * node.valueStart);
+    const std::size_t at =
+        node.valueSize == 0 ? BlockSize(length) - 1 : TextArea(length) + 2 * node.valueStart;
+    return reinterpret_cast<const char *>(bytes + at);
 }
 
 std::vector<std::u16string> SplitPath(LPCSTR subBlock) {
