@@ -1,4 +1,5 @@
 #include "options/appoption.h"
+#include "platform/registry/MachineStore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -224,6 +225,33 @@ private slots:
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software");
         o.RemoveOptionKeys();
         QVERIFY(!keyExists("Software\\Tarnwick"));
+    }
+
+    void failedWriteRaisesAndKeepsTheCachedBoolean() {
+        // The user's root redirected to a key of a read-only machine store: every write fails.
+        HKEY machine = nullptr;
+        QCOMPARE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Redirected", 0, nullptr, 0,
+                                 KEY_ALL_ACCESS, nullptr, &machine, nullptr),
+                 ERROR_SUCCESS);
+        HKEY optionKey = nullptr;
+        QCOMPARE(RegCreateKeyExA(machine, kOptionKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                 &optionKey, nullptr),
+                 ERROR_SUCCESS);
+        RegCloseKey(optionKey);
+        QVERIFY(SetMachineStoreReadOnly(true));
+        QCOMPARE(RegOverridePredefKey(HKEY_CURRENT_USER, machine), ERROR_SUCCESS);
+        {
+            TAppOption o;
+            QVERIFY(!o.IsOptionKeyWritable());
+            QVERIFY_THROWS_EXCEPTION(ERegistryException, o.SetDebugEnable(true));
+            QCOMPARE(o.DebugEnable(), false);
+            QVERIFY_THROWS_EXCEPTION(ERegistryException, o.SetDefaultWidth(640));
+            QCOMPARE(o.DefaultWidth(), 640);
+        }
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        SetMachineStoreReadOnly(false);
+        RegCloseKey(machine);
+        QCOMPARE(TAppOption().DebugEnable(), false);
     }
 
     void unitInitialisationCreatesTheGlobal() {
