@@ -1,5 +1,6 @@
 #include "tests/platform/kernel/ExecutableFixtures.h"
 
+#include "platform/kernel/Utf16.h"
 #include "platform/kernel/VersionInfoWriter.h"
 
 #include <fstream>
@@ -198,6 +199,20 @@ std::vector<BYTE> VersionBlock(const std::array<WORD, 4> &version,
     content.productVersion = version;
     content.strings = strings;
     return platform::BuildVersionInfo(content);
+}
+
+std::vector<BYTE> StringBlock(const std::vector<std::string> &strings) {
+    std::vector<BYTE> block;
+    for (std::size_t i = 0; i < 16; ++i) {
+        const std::u16string text =
+            i < strings.size() ? platform::Utf8ToUtf16(strings[i]) : std::u16string();
+        block.resize(block.size() + 2 + 2 * text.size());
+        std::size_t at = block.size() - 2 - 2 * text.size();
+        PutU16(block, at, WORD(text.size()));
+        for (char16_t c : text)
+            PutU16(block, at += 2, c);
+    }
+    return block;
 }
 
 bool WriteFile(const std::string &path, const std::vector<BYTE> &bytes) {

@@ -52,6 +52,9 @@ ElfFixture BuildElf(const std::vector<ElfSection> &sections);
 std::vector<BYTE> VersionBlock(const std::array<WORD, 4> &version,
                                const std::vector<std::pair<std::string, std::string>> &strings);
 
+// An RT_STRING block: up to 16 strings (UTF-8 here), missing ones empty.
+std::vector<BYTE> StringBlock(const std::vector<std::string> &strings);
+
 void PutU16(std::vector<BYTE> &bytes, std::size_t at, WORD value);
 void PutU32(std::vector<BYTE> &bytes, std::size_t at, DWORD value);
 void PutU64(std::vector<BYTE> &bytes, std::size_t at, std::uint64_t value);
