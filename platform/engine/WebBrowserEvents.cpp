@@ -51,6 +51,7 @@ void TWebBrowser::ConnectPage() {
             OnTitleChange(this, title);
     });
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
+        EnsureNavigateComplete();
         if (OnProgressChange)
             OnProgressChange(this, progress, 100);
     });

@@ -1,0 +1,132 @@
+#pragma once
+// A minimal host for engine tests: answers the message boxes, the ambient properties and, through
+// IServiceProvider, the security questions. URLs containing "/restricted/" are in the Restricted
+// sites zone, where the actions in deniedRestricted are refused; everything else is allowed.
+
+#include "platform/com/ComObject.h"
+#include "platform/com/DispParams.h"
+#include "platform/engine/DocHost.h"
+#include "platform/urlmon/SecurityManager.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <utility>
+
+struct ShownMessage {
+    QString text;
+    DWORD type = 0;
+};
+
+struct ActionQuery {
+    QString url;
+    DWORD action = 0;
+};
+
+class FakeSecurityManager final : public ComObject<IInternetSecurityManager> {
+public:
+    QSet<DWORD> deniedRestricted{URLACTION_SCRIPT_RUN};
+    QList<ActionQuery> queries;
+
+    static bool IsRestricted(LPCWSTR url) {
+        return QString::fromUtf16(url).contains(u"/restricted/"_qs);
+    }
+
+    HRESULT SetSecuritySite(IInternetSecurityMgrSite *) override { return INET_E_DEFAULT_ACTION; }
+    HRESULT GetSecuritySite(IInternetSecurityMgrSite **site) override {
+        *site = nullptr;
+        return INET_E_DEFAULT_ACTION;
+    }
+    HRESULT MapUrlToZone(LPCWSTR url, DWORD *zone, DWORD) override {
+        *zone = IsRestricted(url) ? URLZONE_UNTRUSTED : URLZONE_INTERNET;
+        return S_OK;
+    }
+    HRESULT GetSecurityId(LPCWSTR, BYTE *, DWORD *, DWORD_PTR) override {
+        return INET_E_DEFAULT_ACTION;
+    }
+    HRESULT ProcessUrlAction(LPCWSTR url, DWORD action, BYTE *policy, DWORD policySize, BYTE *,
+                             DWORD, DWORD, DWORD) override {
+        queries.append({QString::fromUtf16(url), action});
+        const bool denied = IsRestricted(url) && deniedRestricted.contains(action);
+        const DWORD value =
+            denied ? URLPOLICY_DISALLOW
+                   : (action == URLACTION_JAVA_PERMISSIONS ? URLPOLICY_JAVA_HIGH : URLPOLICY_ALLOW);
+        if (policy && policySize >= sizeof value)
+            std::memcpy(policy, &value, sizeof value);
+        return denied ? S_FALSE : S_OK;
+    }
+    HRESULT QueryCustomPolicy(LPCWSTR, REFGUID, BYTE **, DWORD *, BYTE *, DWORD, DWORD) override {
+        return INET_E_DEFAULT_ACTION;
+    }
+    HRESULT SetZoneMapping(DWORD, LPCWSTR, DWORD) override { return INET_E_DEFAULT_ACTION; }
+    HRESULT GetZoneMappings(DWORD, IEnumString **mappings, DWORD) override {
+        *mappings = nullptr;
+        return INET_E_DEFAULT_ACTION;
+    }
+
+    bool WasAsked(DWORD action, const QString &urlPart) const {
+        for (const ActionQuery &q : queries) {
+            if (q.action == action && q.url.contains(urlPart))
+                return true;
+        }
+        return false;
+    }
+};
+
+class FakeHost final : public ComObject<IDocHostShowUI, IDispatch, IServiceProvider> {
+public:
+    explicit FakeHost(ComPtr<FakeSecurityManager> manager) : m_manager(std::move(manager)) {}
+
+    DWORD downloadControl = DLCTL_DEFAULT;
+    LRESULT confirmAnswer = IDOK;
+    QList<ShownMessage> messages;
+
+    // IDocHostShowUI
+    HRESULT ShowMessage(HWND, LPOLESTR text, LPOLESTR, DWORD type, LPOLESTR, DWORD,
+                        LRESULT *result) override {
+        messages.append({QString::fromUtf16(text), type});
+        *result = (type & MB_TYPEMASK) == MB_OKCANCEL ? confirmAnswer : IDOK;
+        return S_OK;
+    }
+    HRESULT ShowHelp(HWND, LPOLESTR, UINT, DWORD, POINT, IDispatch *) override { return S_FALSE; }
+
+    // IDispatch: the ambient properties.
+    HRESULT GetTypeInfoCount(UINT *count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, const LPCSTR *, UINT, LCID, DISPID *) override {
+        return E_NOTIMPL;
+    }
+    HRESULT Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS *, Variant *result,
+                   EXCEPINFO *, UINT *) override {
+        if (!(flags & DISPATCH_PROPERTYGET) || !result)
+            return DISP_E_MEMBERNOTFOUND;
+        switch (member) {
+        case DISPID_AMBIENT_DLCONTROL:
+            *result = Variant(static_cast<LONG>(downloadControl));
+            return S_OK;
+        case DISPID_AMBIENT_USERAGENT:
+            *result = Variant("QuillmereTest/1.0");
+            return S_OK;
+        case DISPID_AMBIENT_OFFLINEIFNOTCONNECTED:
+            *result = Variant(true);
+            return S_OK;
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+    // IServiceProvider
+    HRESULT QueryService(REFGUID service, REFIID riid, void **object) override {
+        *object = nullptr;
+        if (service == IInternetSecurityManager::iid && riid == IInternetSecurityManager::iid)
+            return m_manager->QueryInterface(riid, object);
+        return E_NOINTERFACE;
+    }
+
+private:
+    ComPtr<FakeSecurityManager> m_manager;
+};

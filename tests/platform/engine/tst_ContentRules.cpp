@@ -1,0 +1,225 @@
+// Content rules and ambient properties without an engine: which document rules a zone answer and
+// the download-control word give, which requests and frames are let through.
+
+#include "FakeHost.h"
+
+#include "platform/engine/AmbientProperties.h"
+#include "platform/engine/ContentRules.h"
+
+#include <QtTest>
+
+using namespace engine;
+
+Q_DECLARE_METATYPE(engine::RequestKind)
+
+namespace {
+
+// Allows everything except the listed actions.
+UrlActionCheck Denying(QSet<DWORD> denied) {
+    return [denied](const QUrl &, DWORD action) { return !denied.contains(action); };
+}
+
+// An ambient dispatch answering one property with a fixed value.
+class OneAmbient final : public ComObject<IDispatch> {
+public:
+    OneAmbient(DISPID id, Variant value) : m_id(id), m_value(std::move(value)) {}
+    HRESULT GetTypeInfoCount(UINT *count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, const LPCSTR *, UINT, LCID, DISPID *) override {
+        return E_NOTIMPL;
+    }
+    HRESULT Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS *, Variant *result, EXCEPINFO *,
+                   UINT *) override {
+        if (member != m_id)
+            return DISP_E_MEMBERNOTFOUND;
+        *result = m_value;
+        return S_OK;
+    }
+
+private:
+    DISPID m_id;
+    Variant m_value;
+};
+
+} // namespace
+
+class TestContentRules final : public QObject {
+    Q_OBJECT
+private slots:
+    void documentRules_data();
+    void documentRules();
+    void requests_data();
+    void requests();
+    void subframes_data();
+    void subframes();
+    void ambientProperties_data();
+    void ambientProperties();
+};
+
+void TestContentRules::documentRules_data() {
+    QTest::addColumn<DWORD>("downloadControl");
+    QTest::addColumn<QSet<DWORD>>("denied");
+    QTest::addColumn<QString>("expected"); // rules that are on, in a fixed order
+
+    const QSet<DWORD> none;
+    QTest::newRow("defaults allow all")
+        << DLCTL_DEFAULT << none << u"scripts images media objects java fonts subframes"_qs;
+    QTest::newRow("no download-control word: no images or media")
+        << DWORD(0) << none << u"scripts objects java fonts subframes"_qs;
+    QTest::newRow("zone refuses script") << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_SCRIPT_RUN}
+                                         << u"images media objects java fonts subframes"_qs;
+    QTest::newRow("host refuses script") << (DLCTL_DEFAULT | DLCTL_NO_SCRIPTS) << none
+                                         << u"images media objects java fonts subframes"_qs;
+    QTest::newRow("zone refuses objects, fonts, frames")
+        << DLCTL_DEFAULT
+        << QSet<DWORD>{URLACTION_ACTIVEX_RUN, URLACTION_HTML_FONT_DOWNLOAD,
+                       URLACTION_HTML_SUBFRAME_NAVIGATE}
+        << u"scripts images media java"_qs;
+    QTest::newRow("host refuses controls, java, frames")
+        << (DLCTL_DEFAULT | DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_JAVA | DLCTL_NO_FRAMEDOWNLOAD)
+        << none << u"scripts images media fonts"_qs;
+    QTest::newRow("java prohibited by zone")
+        << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_JAVA_PERMISSIONS}
+        << u"scripts images media objects fonts subframes"_qs;
+}
+
+void TestContentRules::documentRules() {
+    QFETCH(DWORD, downloadControl);
+    QFETCH(QSet<DWORD>, denied);
+    QFETCH(QString, expected);
+    const DocumentRules r =
+        DecideDocumentRules(QUrl(u"http://example.com/"_qs), downloadControl, Denying(denied));
+    QStringList on;
+    const std::pair<bool, const char *> flags[] = {
+        {r.scripts, "scripts"},    {r.images, "images"}, {r.media, "media"},
+        {r.objects, "objects"},    {r.java, "java"},     {r.fonts, "fonts"},
+        {r.subframes, "subframes"}};
+    for (const auto &[value, name] : flags) {
+        if (value)
+            on << QString::fromLatin1(name);
+    }
+    QCOMPARE(on.join(u' '), expected);
+}
+
+void TestContentRules::requests_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<engine::RequestKind>("kind");
+    QTest::addColumn<QSet<DWORD>>("denied");
+    QTest::addColumn<bool>("offline");
+    QTest::addColumn<int>("block"); // -1: let through, else the reported action
+
+    const QSet<DWORD> none;
+    const QString remote = u"http://127.0.0.1:8080/x"_qs;
+    const QString local = u"file:///srv/site/x"_qs;
+    QTest::newRow("online image") << remote << RequestKind::Image << none << false << -1;
+    QTest::newRow("offline: network page") << remote << RequestKind::MainFrame << none << true << 0;
+    QTest::newRow("offline: secure socket")
+        << u"wss://h/x"_qs << RequestKind::Other << none << true << 0;
+    QTest::newRow("offline: local file still loads")
+        << local << RequestKind::Image << none << true << -1;
+    QTest::newRow("script, zone refuses")
+        << local << RequestKind::Script << QSet<DWORD>{URLACTION_SCRIPT_RUN} << false
+        << int(URLACTION_SCRIPT_RUN);
+    QTest::newRow("object, zone refuses")
+        << local << RequestKind::Object << QSet<DWORD>{URLACTION_ACTIVEX_RUN} << false
+        << int(URLACTION_ACTIVEX_RUN);
+    QTest::newRow("applet, java prohibited")
+        << u"file:///srv/A.class"_qs << RequestKind::Object
+        << QSet<DWORD>{URLACTION_JAVA_PERMISSIONS} << false << int(URLACTION_JAVA_PERMISSIONS);
+    QTest::newRow("other object, java prohibited")
+        << u"file:///srv/m.swf"_qs << RequestKind::Object << QSet<DWORD>{URLACTION_JAVA_PERMISSIONS}
+        << false << -1;
+    QTest::newRow("font, zone refuses")
+        << local << RequestKind::Font << QSet<DWORD>{URLACTION_HTML_FONT_DOWNLOAD} << false
+        << int(URLACTION_HTML_FONT_DOWNLOAD);
+    QTest::newRow("style sheet, everything refused")
+        << local << RequestKind::Other
+        << QSet<DWORD>{URLACTION_SCRIPT_RUN, URLACTION_ACTIVEX_RUN, URLACTION_HTML_FONT_DOWNLOAD}
+        << false << -1;
+}
+
+void TestContentRules::requests() {
+    QFETCH(QString, url);
+    QFETCH(engine::RequestKind, kind);
+    QFETCH(QSet<DWORD>, denied);
+    QFETCH(bool, offline);
+    QFETCH(int, block);
+    const DocumentRules rules =
+        DecideDocumentRules(QUrl(u"file:///srv/site/page.html"_qs), DLCTL_DEFAULT, Denying(denied));
+    const std::optional<Block> result = CheckRequest({QUrl(url), kind}, rules, offline);
+    QCOMPARE(result.has_value(), block >= 0);
+    if (result)
+        QCOMPARE(int(result->action), block);
+}
+
+void TestContentRules::subframes_data() {
+    QTest::addColumn<DWORD>("downloadControl");
+    QTest::addColumn<bool>("frameAllowsScript");
+    QTest::addColumn<int>("block");
+    QTest::newRow("both allow script") << DLCTL_DEFAULT << true << -1;
+    QTest::newRow("frame stricter than page")
+        << DLCTL_DEFAULT << false << int(URLACTION_SCRIPT_RUN);
+    QTest::newRow("page without script: frame is not looser")
+        << (DLCTL_DEFAULT | DLCTL_NO_SCRIPTS) << false << -1;
+    QTest::newRow("no frame download") << (DLCTL_DEFAULT | DLCTL_NO_FRAMEDOWNLOAD) << true
+                                       << int(URLACTION_HTML_SUBFRAME_NAVIGATE);
+}
+
+void TestContentRules::subframes() {
+    QFETCH(DWORD, downloadControl);
+    QFETCH(bool, frameAllowsScript);
+    QFETCH(int, block);
+    const QUrl page(u"http://allowed.example/"_qs);
+    const QUrl frame(u"http://strict.example/"_qs);
+    const UrlActionCheck allowed = [&](const QUrl &url, DWORD) {
+        return url == page || frameAllowsScript;
+    };
+    const DocumentRules rules = DecideDocumentRules(page, downloadControl, allowed);
+    const std::optional<DWORD> result = CheckSubframe(frame, rules, allowed);
+    QCOMPARE(result.has_value(), block >= 0);
+    if (result)
+        QCOMPARE(int(*result), block);
+}
+
+void TestContentRules::ambientProperties_data() {
+    QTest::addColumn<int>("dispid");
+    QTest::addColumn<Variant>("value");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<DWORD>("downloadControl");
+    QTest::addColumn<QString>("userAgent");
+
+    QTest::newRow("flag word") << int(DISPID_AMBIENT_DLCONTROL) << Variant(LONG(DLCTL_DLIMAGES))
+                               << true << DLCTL_DLIMAGES << QString();
+    QTest::newRow("flag word with the high bit, as VT_I4")
+        << int(DISPID_AMBIENT_DLCONTROL)
+        << Variant(static_cast<LONG>(DLCTL_OFFLINEIFNOTCONNECTED | DLCTL_NO_SCRIPTS)) << true
+        << (DLCTL_OFFLINEIFNOTCONNECTED | DLCTL_NO_SCRIPTS) << QString();
+    QTest::newRow("flag word of the wrong type keeps the default")
+        << int(DISPID_AMBIENT_DLCONTROL) << Variant("16") << false << DLCTL_DEFAULT << QString();
+    QTest::newRow("user agent") << int(DISPID_AMBIENT_USERAGENT) << Variant("Agent/2") << true
+                                << DLCTL_DEFAULT << u"Agent/2"_qs;
+    QTest::newRow("host without the property")
+        << int(DISPID_AMBIENT_SILENT) << Variant(true) << false << DLCTL_DEFAULT << QString();
+}
+
+void TestContentRules::ambientProperties() {
+    QFETCH(int, dispid);
+    QFETCH(Variant, value);
+    QFETCH(bool, taken);
+    QFETCH(DWORD, downloadControl);
+    QFETCH(QString, userAgent);
+    // The host answers `dispid`; the control asks for the property the row is about.
+    const ComPtr<OneAmbient> host = MakeComObject<OneAmbient>(dispid, value);
+    const DISPID asked = dispid == DISPID_AMBIENT_SILENT ? DISPID_AMBIENT_DLCONTROL : dispid;
+    AmbientProperties properties;
+    QCOMPARE(ReadAmbientProperty(host.Get(), asked, properties), taken);
+    QCOMPARE(properties.downloadControl, downloadControl);
+    QCOMPARE(properties.userAgent, userAgent);
+    QVERIFY(!ReadAmbientProperty(nullptr, asked, properties));
+}
+
+QTEST_APPLESS_MAIN(TestContentRules)
+#include "tst_ContentRules.moc"
