@@ -177,15 +177,18 @@ std::optional<ParsedPattern> ParsePattern(std::string_view pattern) {
     parsed.host = Lower(pattern);
     parsed.scheme = Lower(parsed.scheme);
     const auto labels = Labels(parsed.host);
+    const auto noStar = [](std::string_view label) {
+        return label.find('*') == std::string_view::npos;
+    };
+    // "*" only as a whole leading label, except in IPv4 range patterns.
+    const bool wildcardsOk =
+        IsRangePattern(parsed.host) || (std::all_of(labels.begin() + 1, labels.end(), noStar) &&
+                                        (labels.front() == "*" || noStar(labels.front())));
     const bool hostOk =
         !parsed.host.empty() && parsed.host.size() <= 255 &&
         std::all_of(parsed.host.begin(), parsed.host.end(), IsHostChar) &&
         std::none_of(labels.begin(), labels.end(), [](auto label) { return label.empty(); }) &&
-        // "*" only as a whole leading label.
-        std::all_of(labels.begin() + 1, labels.end(),
-                    [](auto label) { return label.find('*') == std::string_view::npos; }) &&
-        (labels.front() == "*" || labels.front().find('*') == std::string_view::npos ||
-         IsRangePattern(parsed.host));
+        wildcardsOk;
     if (!hostOk)
         return std::nullopt;
     return parsed;

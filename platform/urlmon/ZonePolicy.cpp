@@ -21,7 +21,9 @@ std::optional<DWORD> ReadFromStores(const std::string &path, const std::string &
     return ReadDword(HKEY_LOCAL_MACHINE, path, name);
 }
 
-// False when the machine store refuses writes.
+// The zone's attributes and levels; its action policies stay with the template of its level, so a
+// value written later by an administrator overrides exactly one action. False when the machine
+// store refuses writes.
 bool SeedZone(const ZoneDefinition &zone) {
     const std::string path = ZoneKeyPath(zone.zone);
     // "Flags" is written last: its presence marks a complete key.
@@ -34,9 +36,6 @@ bool SeedZone(const ZoneDefinition &zone) {
     WriteDword(HKEY_LOCAL_MACHINE, path, "CurrentLevel", zone.currentLevel);
     WriteDword(HKEY_LOCAL_MACHINE, path, "MinLevel", zone.minLevel);
     WriteDword(HKEY_LOCAL_MACHINE, path, "RecommendedLevel", zone.recommendedLevel);
-    for (const DWORD action : TemplateActions())
-        if (const auto policy = BuiltInZonePolicy(zone.zone, action))
-            WriteDword(HKEY_LOCAL_MACHINE, path, ActionValueName(action), *policy);
     return WriteDword(HKEY_LOCAL_MACHINE, path, "Flags", zone.flags);
 }
 
