@@ -1,5 +1,7 @@
 #include "platform/registry/KeyNames.h"
 
+#include "platform/registry/Store.h"
+
 #include <array>
 #include <cctype>
 
@@ -49,6 +51,10 @@ std::optional<RootedPath> ParseRootedPath(std::string_view path) {
         return RootedPath{name.key, std::string(rest)};
     }
     return std::nullopt;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return FoldName(a) == FoldName(b);
 }
 
 std::string RootKeyName(HKEY root) {

@@ -16,6 +16,8 @@ struct RootedPath {
 
 // Full names and the HKCU/HKLM/HKCR abbreviations, in any case.
 std::optional<RootedPath> ParseRootedPath(std::string_view path);
+// Whether two key or value names name the same thing (case-insensitive, Unicode case folding).
+bool SameName(std::string_view a, std::string_view b);
 // "HKEY_CURRENT_USER" and so on; empty for a key that is not predefined.
 std::string RootKeyName(HKEY root);
 

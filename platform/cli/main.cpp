@@ -1,0 +1,46 @@
+// quillmere-platform: administration of the platform state (registry, zones, offline state...).
+
+#include "platform/cli/Commands.h"
+
+#include <iostream>
+#include <string_view>
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    CommandFunction run;
+    std::string_view summary;
+};
+
+// One line per sub-command.
+constexpr Command Commands[] = {
+    {"reg", RegCommand, "query, add, delete, import and export registry keys and values"},
+};
+
+int Usage(std::ostream &out) {
+    out << "usage: quillmere-platform <command> [arguments]\n"
+           "       quillmere-platform <command> --help\n\ncommands:\n";
+    for (const auto &command : Commands)
+        out << "  " << command.name << "  " << command.summary << "\n";
+    out << "\nThe platform directory is $QUILLMERE_PLATFORM_DIR, else $XDG_DATA_HOME/quillmere.\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        Usage(std::cerr);
+        return 2;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help")
+        return Usage(std::cout);
+    for (const auto &command : Commands)
+        if (command.name == name)
+            return command.run(std::vector<std::string>(argv + 2, argv + argc), std::cout,
+                               std::cerr);
+    std::cerr << "quillmere-platform: unknown command '" << name << "' (see --help)\n";
+    return 2;
+}
