@@ -35,7 +35,10 @@ class tst_ZoneManager final : public QObject {
     Q_OBJECT
 
 private slots:
+    // A fresh platform directory for the cases that use the zone manager.
     void init() {
+        if (QByteArray(QTest::currentTestFunction()).startsWith("zoneIcons"))
+            return;
         m_fixture = std::make_unique<UrlmonFixture>();
         m_zones = NewZoneManager();
         QVERIFY(m_zones);

@@ -35,17 +35,18 @@ class tst_ZonePolicy final : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every case starts from a fresh platform directory, except the read-only template table.
+    void initTestCase() { QVERIFY(Fresh(m_shared)); }
     void init() {
-        m_fixture = std::make_unique<UrlmonFixture>();
-        m_manager = NewSecurityManager();
-        QVERIFY(m_manager);
-        QCOMPARE(m_manager->SetZoneMapping(2, u"trusted.example", SZM_CREATE), S_OK);
-        QCOMPARE(m_manager->SetZoneMapping(4, u"restricted.example", SZM_CREATE), S_OK);
+        if (QTest::currentTestFunction() != QByteArrayLiteral("templates"))
+            QVERIFY(Fresh(m_fresh));
+        m_manager = m_fresh.manager ? m_fresh.manager : m_shared.manager;
     }
     void cleanup() {
         m_manager.Reset();
-        m_fixture.reset();
+        m_fresh = {};
     }
+    void cleanupTestCase() { m_shared = {}; }
 
     void templates_data() {
         QTest::addColumn<uint>("zone");
@@ -211,6 +212,20 @@ private slots:
     }
 
 private:
+    struct Setup {
+        std::unique_ptr<UrlmonFixture> fixture;
+        ComPtr<IInternetSecurityManager> manager;
+    };
+    // A fresh platform directory with the zone 2 and zone 4 sites of kZoneUrls.
+    static bool Fresh(Setup &setup) {
+        setup.manager.Reset();
+        setup.fixture = std::make_unique<UrlmonFixture>();
+        setup.manager = NewSecurityManager();
+        return setup.manager &&
+               setup.manager->SetZoneMapping(2, u"trusted.example", SZM_CREATE) == S_OK &&
+               setup.manager->SetZoneMapping(4, u"restricted.example", SZM_CREATE) == S_OK;
+    }
+
     static QString ReadMachineText(const std::string &path, const char *name) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kSettings + path).c_str(), 0, KEY_READ, &key) !=
@@ -235,7 +250,8 @@ private:
         return status == ERROR_SUCCESS;
     }
 
-    std::unique_ptr<UrlmonFixture> m_fixture;
+    Setup m_shared;
+    Setup m_fresh;
     ComPtr<IInternetSecurityManager> m_manager;
 };
 
