@@ -11,3 +11,8 @@ using CommandFunction = int (*)(const std::vector<std::string> &args, std::ostre
                                 std::ostream &err);
 
 int RegCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int ZoneCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int SitesCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int CanonicalizeCommand(const std::vector<std::string> &args, std::ostream &out,
+                        std::ostream &err);
+int OfflineCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);

@@ -16,6 +16,10 @@ struct Command {
 // One line per sub-command.
 constexpr Command Commands[] = {
     {"reg", RegCommand, "query, add, delete, import and export registry keys and values"},
+    {"zone", ZoneCommand, "zone of a URL and the policy of the main URL actions there"},
+    {"sites", SitesCommand, "add, remove or list sites of a zone in the user's site list"},
+    {"canonicalize", CanonicalizeCommand, "canonical form of a URL (InternetCanonicalizeUrlA)"},
+    {"offline", OfflineCommand, "switch or show the global offline state"},
 };
 
 int Usage(std::ostream &out) {
