@@ -8,6 +8,8 @@ namespace {
 
 constexpr DWORD kShtNobits = 8;
 constexpr WORD kShnXindex = 0xFFFF;
+// Far more sections than any linker writes; keeps a hostile count from costing memory.
+constexpr std::uint64_t kMaxSections = 0x40000;
 
 std::uint64_t LoadU64(const BYTE *p) {
     return LoadU32(p) | (std::uint64_t(LoadU32(p + 4)) << 32);
@@ -56,7 +58,7 @@ LONG FindElfSection(const FileReader &file, std::string_view name, ResourceLocat
         count = layout.Size(first.data());
     if (namesIndex == kShnXindex)
         namesIndex = layout.Link(first.data());
-    if (count > file.Size() / layout.entrySize || namesIndex >= count)
+    if (count > kMaxSections || count > file.Size() / layout.entrySize || namesIndex >= count)
         return ERROR_BAD_FORMAT;
 
     std::vector<BYTE> table;
