@@ -42,6 +42,8 @@ private slots:
     void nullArguments();
     void megabyteUrls_data();
     void megabyteUrls();
+    void toolCommand_data();
+    void toolCommand();
 };
 
 void TestCanonicalize::canonicalize_data() {
@@ -246,5 +248,53 @@ void TestCanonicalize::megabyteUrls() {
     QVERIFY(QByteArray::fromStdString(outcome.url) == expected); // no 1 MB diff on failure
 }
 
-QTEST_APPLESS_MAIN(TestCanonicalize)
+void TestCanonicalize::toolCommand_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // stdout, or the start of the one stderr line
+
+    QTest::newRow("file form") << QStringList{"--flags", "0x30000000",
+                                              "file:///C:/Program%20Files/x.xml"}
+                               << 0 << "file://C:\\Program Files\\x.xml";
+    QTest::newRow("decimal flags")
+        << QStringList{"--flags", "805306368", "file:///home/u/a%20b"} << 0 << "file:///home/u/a b";
+    QTest::newRow("default flags") << QStringList{"HTTP://host1/a b/../c"} << 0 << "http://host1/c";
+    QTest::newRow("invalid url") << QStringList{"no scheme"} << 1
+                                 << "canonicalize: not a valid URL (error 12005)";
+    QTest::newRow("relative file") << QStringList{"--flags", "0x30000000", "file:x"} << 1
+                                   << "canonicalize: not an absolute file path (error 161)";
+    QTest::newRow("bad flags") << QStringList{"--flags", "0x1zz", "http://h/"} << 2
+                               << "canonicalize: --flags";
+    QTest::newRow("flags too large")
+        << QStringList{"--flags", "0x100000000", "http://h/"} << 2 << "canonicalize: --flags";
+    QTest::newRow("no url") << QStringList{} << 2 << "usage:";
+    QTest::newRow("two urls") << QStringList{"http://a/", "http://b/"} << 2 << "usage:";
+}
+
+void TestCanonicalize::toolCommand() {
+#ifndef QM_PLATFORM_TOOL
+    QSKIP("quillmere-platform is not built");
+#else
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    QProcess tool;
+    tool.start(QStringLiteral(QM_PLATFORM_TOOL), QStringList{"canonicalize"} + args);
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    if (exitCode == 0) {
+        QCOMPARE(out, output + '\n');
+        QVERIFY(err.isEmpty());
+    } else {
+        QVERIFY(out.isEmpty());
+        QVERIFY2(err.startsWith(output), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1);
+    }
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestCanonicalize)
 #include "tst_Canonicalize.moc"

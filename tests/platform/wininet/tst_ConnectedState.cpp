@@ -208,7 +208,7 @@ void TestConnectedState::sharedWithAnotherProcess() {
 #ifndef QM_PLATFORM_TOOL
     QSKIP("quillmere-platform is not built");
 #else
-    const auto tool = [](const QStringList &args) {
+    const auto tool = [](const QStringList &args) -> QString {
         QProcess process;
         process.start(QStringLiteral(QM_PLATFORM_TOOL), args);
         if (!process.waitForFinished(30000))
