@@ -16,3 +16,4 @@ int SitesCommand(const std::vector<std::string> &args, std::ostream &out, std::o
 int CanonicalizeCommand(const std::vector<std::string> &args, std::ostream &out,
                         std::ostream &err);
 int OfflineCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int VersionCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);

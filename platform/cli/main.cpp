@@ -20,6 +20,7 @@ constexpr Command Commands[] = {
     {"sites", SitesCommand, "add, remove or list sites of a zone in the user's site list"},
     {"canonicalize", CanonicalizeCommand, "canonical form of a URL (InternetCanonicalizeUrlA)"},
     {"offline", OfflineCommand, "switch or show the global offline state"},
+    {"version", VersionCommand, "version resource of a PE or ELF file: versions, strings"},
 };
 
 int Usage(std::ostream &out) {
