@@ -21,6 +21,8 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
     rules.fonts = allowed(url, URLACTION_HTML_FONT_DOWNLOAD);
     rules.subframes = !(downloadControl & DLCTL_NO_FRAMEDOWNLOAD) &&
                       allowed(url, URLACTION_HTML_SUBFRAME_NAVIGATE);
+    rules.cookies = allowed(url, URLACTION_COOKIES);
+    rules.thirdPartyCookies = allowed(url, URLACTION_COOKIES_THIRD_PARTY);
     return rules;
 }
 

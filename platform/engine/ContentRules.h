@@ -24,6 +24,8 @@ struct DocumentRules {
     bool java = true;
     bool fonts = true;
     bool subframes = true;
+    bool cookies = true;           // first party
+    bool thirdPartyCookies = true; // from and to other sites than the document's
 
     friend bool operator==(const DocumentRules &, const DocumentRules &) = default;
 };

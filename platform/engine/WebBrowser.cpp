@@ -2,7 +2,9 @@
 
 #include "platform/com/ServiceProvider.h"
 #include "platform/engine/BrowserIdentity.h"
+#include "platform/engine/CookieFilter.h"
 #include "platform/engine/EnginePage.h"
+#include "platform/engine/HomePage.h"
 #include "platform/engine/RequestInterceptor.h"
 #include "platform/engine/SecurityChain.h"
 #include "platform/wininet/WinInet.h"
@@ -35,6 +37,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     : QWidget(parent), m_profile(std::make_unique<QWebEngineProfile>()),
       m_security(std::make_unique<engine::SecurityChain>()),
       m_interceptor(std::make_unique<engine::RequestInterceptor>()),
+      m_cookies(std::make_unique<engine::CookieFilter>(m_profile->cookieStore())),
       m_identity(engine::MakeBrowserIdentity()) {
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);
@@ -58,9 +61,10 @@ TWebBrowser::TWebBrowser(QWidget *parent)
 }
 
 TWebBrowser::~TWebBrowser() {
-    // The page must go before its profile.
+    // The page must go before its profile, the cookie filter with the profile still there.
     delete m_view;
     delete m_page;
+    m_cookies.reset();
 }
 
 // --- Host site -------------------------------------------------------------------------------
@@ -130,6 +134,7 @@ void TWebBrowser::ApplyRules(const engine::DocumentRules &rules) {
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, rules.scripts);
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, rules.images);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, rules.objects);
+    m_cookies->Apply(rules);
 }
 
 bool TWebBrowser::IsOffline() const {
@@ -179,9 +184,7 @@ HRESULT TWebBrowser::GoForward() {
 }
 
 HRESULT TWebBrowser::GoHome() {
-    qCWarning(lcBrowser, "GoHome: the stored home page is not read yet; going to about:blank");
-    m_page->load(QUrl(u"about:blank"_qs));
-    return S_OK;
+    return Navigate2(engine::HomePage());
 }
 
 HRESULT TWebBrowser::Refresh() {

@@ -21,6 +21,7 @@ class QWebEngineProfile;
 class QWebEngineView;
 
 namespace engine {
+class CookieFilter;
 class EnginePage;
 class RequestInterceptor;
 class SecurityChain;
@@ -127,6 +128,7 @@ private:
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<engine::SecurityChain> m_security;
     std::unique_ptr<engine::RequestInterceptor> m_interceptor;
+    std::unique_ptr<engine::CookieFilter> m_cookies;
     engine::EnginePage *m_page = nullptr; // owned by this widget
     QWebEngineView *m_view = nullptr;     // child widget
     QPointer<QMessageBox> m_alertBox;

@@ -80,12 +80,15 @@ public:
 
     DWORD downloadControl = DLCTL_DEFAULT;
     LRESULT confirmAnswer = IDOK;
+    bool handleMessages = true; // false: S_FALSE, the control shows its own box
     QList<ShownMessage> messages;
 
     // IDocHostShowUI
     HRESULT ShowMessage(HWND, LPOLESTR text, LPOLESTR, DWORD type, LPOLESTR, DWORD,
                         LRESULT *result) override {
         messages.append({QString::fromUtf16(text), type});
+        if (!handleMessages)
+            return S_FALSE;
         *result = (type & MB_TYPEMASK) == MB_OKCANCEL ? confirmAnswer : IDOK;
         return S_OK;
     }

@@ -66,24 +66,34 @@ void TestContentRules::documentRules_data() {
 
     const QSet<DWORD> none;
     QTest::newRow("defaults allow all")
-        << DLCTL_DEFAULT << none << u"scripts images media objects java fonts subframes"_qs;
+        << DLCTL_DEFAULT << none
+        << u"scripts images media objects java fonts subframes cookies third-party-cookies"_qs;
     QTest::newRow("no download-control word: no images or media")
-        << DWORD(0) << none << u"scripts objects java fonts subframes"_qs;
-    QTest::newRow("zone refuses script") << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_SCRIPT_RUN}
-                                         << u"images media objects java fonts subframes"_qs;
-    QTest::newRow("host refuses script") << (DLCTL_DEFAULT | DLCTL_NO_SCRIPTS) << none
-                                         << u"images media objects java fonts subframes"_qs;
+        << DWORD(0) << none
+        << u"scripts objects java fonts subframes cookies third-party-cookies"_qs;
+    QTest::newRow("zone refuses script")
+        << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_SCRIPT_RUN}
+        << u"images media objects java fonts subframes cookies third-party-cookies"_qs;
+    QTest::newRow("host refuses script")
+        << (DLCTL_DEFAULT | DLCTL_NO_SCRIPTS) << none
+        << u"images media objects java fonts subframes cookies third-party-cookies"_qs;
     QTest::newRow("zone refuses objects, fonts, frames")
         << DLCTL_DEFAULT
         << QSet<DWORD>{URLACTION_ACTIVEX_RUN, URLACTION_HTML_FONT_DOWNLOAD,
                        URLACTION_HTML_SUBFRAME_NAVIGATE}
-        << u"scripts images media java"_qs;
+        << u"scripts images media java cookies third-party-cookies"_qs;
     QTest::newRow("host refuses controls, java, frames")
         << (DLCTL_DEFAULT | DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_JAVA | DLCTL_NO_FRAMEDOWNLOAD)
-        << none << u"scripts images media fonts"_qs;
+        << none << u"scripts images media fonts cookies third-party-cookies"_qs;
+    QTest::newRow("zone refuses cookies")
+        << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_COOKIES, URLACTION_COOKIES_THIRD_PARTY}
+        << u"scripts images media objects java fonts subframes"_qs;
+    QTest::newRow("zone refuses third-party cookies only")
+        << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_COOKIES_THIRD_PARTY}
+        << u"scripts images media objects java fonts subframes cookies"_qs;
     QTest::newRow("java prohibited by zone")
         << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_JAVA_PERMISSIONS}
-        << u"scripts images media objects fonts subframes"_qs;
+        << u"scripts images media objects fonts subframes cookies third-party-cookies"_qs;
 }
 
 void TestContentRules::documentRules() {
@@ -93,10 +103,15 @@ void TestContentRules::documentRules() {
     const DocumentRules r =
         DecideDocumentRules(QUrl(u"http://example.com/"_qs), downloadControl, Denying(denied));
     QStringList on;
-    const std::pair<bool, const char *> flags[] = {
-        {r.scripts, "scripts"},    {r.images, "images"}, {r.media, "media"},
-        {r.objects, "objects"},    {r.java, "java"},     {r.fonts, "fonts"},
-        {r.subframes, "subframes"}};
+    const std::pair<bool, const char *> flags[] = {{r.scripts, "scripts"},
+                                                   {r.images, "images"},
+                                                   {r.media, "media"},
+                                                   {r.objects, "objects"},
+                                                   {r.java, "java"},
+                                                   {r.fonts, "fonts"},
+                                                   {r.subframes, "subframes"},
+                                                   {r.cookies, "cookies"},
+                                                   {r.thirdPartyCookies, "third-party-cookies"}};
     for (const auto &[value, name] : flags) {
         if (value)
             on << QString::fromLatin1(name);

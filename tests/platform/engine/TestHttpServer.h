@@ -1,0 +1,69 @@
+#pragma once
+// A loopback HTTP server for engine tests: answers the paths it was given, 404 otherwise, and
+// records every request (path and Cookie header).
+
+#include <QHostAddress>
+#include <QMap>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+struct HttpRequest {
+    QByteArray path;
+    QByteArray cookie;
+};
+
+class TestHttpServer final : public QObject {
+public:
+    TestHttpServer() {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Read(socket); });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    bool IsListening() const { return m_server.isListening(); }
+    QString Url(const QString &path) const {
+        return u"http://127.0.0.1:%1%2"_qs.arg(m_server.serverPort()).arg(path);
+    }
+    // headers: extra response header lines, each ending with CRLF.
+    void Serve(const QByteArray &path, const QByteArray &body,
+               const QByteArray &headers = "Content-Type: text/html\r\n") {
+        m_responses.insert(path, {headers, body});
+    }
+
+    int connections = 0;
+    QList<HttpRequest> requests;
+
+private:
+    void Read(QTcpSocket *socket) {
+        QByteArray &buffer = m_buffers[socket];
+        buffer += socket->readAll();
+        const qsizetype end = buffer.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const QList<QByteArray> lines = buffer.left(end).split('\n');
+        buffer.clear();
+        HttpRequest request;
+        request.path = lines.value(0).split(' ').value(1);
+        for (const QByteArray &line : lines) {
+            if (line.toLower().startsWith("cookie:"))
+                request.cookie = line.mid(7).trimmed();
+        }
+        requests.append(request);
+        const auto found = m_responses.constFind(request.path);
+        const QByteArray status = found == m_responses.cend() ? "404 Not Found" : "200 OK";
+        const QByteArray headers = found == m_responses.cend() ? QByteArray() : found->first;
+        const QByteArray body = found == m_responses.cend() ? QByteArray() : found->second;
+        socket->write("HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " +
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QMap<QByteArray, std::pair<QByteArray, QByteArray>> m_responses;
+    QMap<QTcpSocket *, QByteArray> m_buffers;
+};

@@ -1,0 +1,243 @@
+// The browser control on the real engine: home page, downloads, commands, new windows, a crashed
+// page process, and pages that misbehave (endless alerts, popups, huge URLs).
+
+#include "BrowserFixture.h"
+#include "TestHttpServer.h"
+
+#include "platform/engine/EngineEnvironment.h"
+#include "platform/engine/HomePage.h"
+#include "platform/registry/Registry.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <csignal>
+
+Q_DECLARE_METATYPE(Variant)
+
+class TestWebBrowserFeatures final : public QObject {
+    Q_OBJECT
+public:
+    static void initMain() { engine::PrepareEngineEnvironment(); }
+
+private slots:
+    void init() { m_f = std::make_unique<BrowserFixture>(); }
+    void cleanup() { m_f.reset(); }
+    void goHomeUsesTheStoredHomePage_data();
+    void goHomeUsesTheStoredHomePage();
+    void downloadsRaiseFileDownloadAndAskTheZone_data();
+    void downloadsRaiseFileDownloadAndAskTheZone();
+    void downloadKeepsTheStricterRulesOfTheCurrentPage();
+    void editAndZoomCommands();
+    void newWindowGoesToTheHostsBrowser();
+    void crashedPageProcessIsReportedAndTheControlStaysUsable();
+    void pageAlertingInALoop_data();
+    void pageAlertingInALoop();
+    void pageOpeningManyPopups();
+    void hugeUrls_data();
+    void hugeUrls();
+
+private:
+    QWebEnginePage *Page() const { return m_f->browser->findChild<QWebEnginePage *>(); }
+    // Writes a page into a temporary directory and returns its URL.
+    QString WritePage(const QByteArray &html) {
+        QFile file(m_site.filePath(u"page%1.html"_qs.arg(++m_pages)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(html) != html.size())
+            return QString();
+        return QUrl::fromLocalFile(file.fileName()).toString();
+    }
+    void ClickTopLeft() {
+        QWidget *view = m_f->browser->findChild<QWebEngineView *>()->focusProxy();
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(50, 50));
+    }
+
+    std::unique_ptr<BrowserFixture> m_f;
+    QTemporaryDir m_site;
+    int m_pages = 0;
+};
+
+void TestWebBrowserFeatures::goHomeUsesTheStoredHomePage_data() {
+    QTest::addColumn<DWORD>("type");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("expected");
+    const QByteArray page = Fixture(u"scripts.html"_qs).toUtf8();
+    QTest::newRow("stored page") << REG_SZ << QByteArray(page + '\0')
+                                 << Fixture(u"scripts.html"_qs);
+    QTest::newRow("nothing stored") << REG_NONE << QByteArray() << u"about:blank"_qs;
+    QTest::newRow("empty text") << REG_SZ << QByteArray(1, '\0') << u"about:blank"_qs;
+    QTest::newRow("not a string") << REG_DWORD << QByteArray(4, '\1') << u"about:blank"_qs;
+}
+
+void TestWebBrowserFeatures::goHomeUsesTheStoredHomePage() {
+    QFETCH(DWORD, type);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, expected);
+    HKEY key = nullptr;
+    QCOMPARE(RegCreateKeyExA(HKEY_CURRENT_USER, engine::kHomePageKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                             nullptr, &key, nullptr),
+             ERROR_SUCCESS);
+    RegDeleteValueA(key, engine::kHomePageValue);
+    if (type != REG_NONE)
+        QCOMPARE(RegSetValueExA(key, engine::kHomePageValue, 0, type,
+                                reinterpret_cast<const BYTE *>(data.constData()),
+                                static_cast<DWORD>(data.size())),
+                 ERROR_SUCCESS);
+    RegCloseKey(key);
+    m_f->Load([&] { QCOMPARE(m_f->browser->GoHome(), S_OK); });
+    QCOMPARE(m_f->browser->LocationURL(), expected);
+}
+
+void TestWebBrowserFeatures::downloadsRaiseFileDownloadAndAskTheZone_data() {
+    QTest::addColumn<bool>("hostCancels");
+    QTest::addColumn<bool>("zoneRefuses");
+    QTest::newRow("allowed") << false << false;
+    QTest::newRow("host cancels") << true << false;
+    QTest::newRow("zone refuses") << false << true;
+}
+
+void TestWebBrowserFeatures::downloadsRaiseFileDownloadAndAskTheZone() {
+    QFETCH(bool, hostCancels);
+    QFETCH(bool, zoneRefuses);
+    m_f->manager->deniedRestricted = {};
+    if (zoneRefuses)
+        m_f->manager->deniedRestricted = {URLACTION_SHELL_FILE_DOWNLOAD};
+    TestHttpServer server;
+    server.Serve("/restricted/file.bin", QByteArray(64, '\0'),
+                 "Content-Type: application/octet-stream\r\n"
+                 "Content-Disposition: attachment; filename=file.bin\r\n");
+    int raised = 0;
+    m_f->browser->OnFileDownload = [&](TWebBrowser *, bool activeDocument, bool &cancel) {
+        ++raised;
+        QVERIFY(!activeDocument);
+        cancel = hostCancels;
+    };
+    QCOMPARE(m_f->browser->Navigate(server.Url(u"/restricted/file.bin"_qs)), S_OK);
+    QTRY_COMPARE_WITH_TIMEOUT(raised, 1, kLoadTimeout);
+    QCOMPARE(m_f->manager->WasAsked(URLACTION_SHELL_FILE_DOWNLOAD, u"file.bin"_qs), !hostCancels);
+    QCOMPARE(m_f->WasBlocked(u"file.bin"_qs, URLACTION_SHELL_FILE_DOWNLOAD), zoneRefuses);
+}
+
+void TestWebBrowserFeatures::downloadKeepsTheStricterRulesOfTheCurrentPage() {
+    QCOMPARE(m_f->LoadUrl(Fixture(u"restricted/scripts.html"_qs)), u"page"_qs);
+    TestHttpServer server;
+    server.Serve("/file.bin", QByteArray(64, '\0'),
+                 "Content-Type: application/octet-stream\r\n"
+                 "Content-Disposition: attachment; filename=file.bin\r\n");
+    bool raised = false;
+    m_f->browser->OnFileDownload = [&](TWebBrowser *, bool, bool &) { raised = true; };
+    // The download's URL is in an allowed zone, but it never becomes the document.
+    QCOMPARE(m_f->browser->Navigate(server.Url(u"/file.bin"_qs)), S_OK);
+    QTRY_VERIFY_WITH_TIMEOUT(raised, kLoadTimeout);
+    QVERIFY(!m_f->browser->Rules().scripts);
+    QVERIFY(!Page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
+    QVERIFY(m_f->browser->LocationURL().endsWith(u"restricted/scripts.html"_qs));
+}
+
+void TestWebBrowserFeatures::editAndZoomCommands() {
+    QCOMPARE(m_f->LoadUrl(Fixture(u"selectable.html"_qs)), u"text"_qs);
+    TWebBrowser &b = *m_f->browser;
+    DWORD status = 0;
+    QCOMPARE(b.QueryStatusWB(OLECMDID_COPY, &status), S_OK);
+    QCOMPARE(status, OLECMDF_SUPPORTED); // nothing selected
+    QCOMPARE(b.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+             OLECMDERR_E_DISABLED);
+    QCOMPARE(b.ExecWB(OLECMDID_SELECTALL, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr), S_OK);
+    QTRY_VERIFY_WITH_TIMEOUT(Page()->hasSelection(), kLoadTimeout);
+    QCOMPARE(b.QueryStatusWB(OLECMDID_COPY, &status), S_OK);
+    QCOMPARE(status, OLECMDF_SUPPORTED | OLECMDF_ENABLED);
+
+    Variant level(LONG(4));
+    Variant current;
+    QCOMPARE(b.ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &level, &current), S_OK);
+    QCOMPARE(current.ToI4(), std::optional<LONG>(4));
+    QVERIFY(Page()->zoomFactor() > 1.0);
+    Variant outOfRange(LONG(5));
+    QCOMPARE(b.ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &outOfRange, nullptr),
+             E_INVALIDARG);
+    Variant range;
+    QCOMPARE(b.ExecWB(OLECMDID_GETZOOMRANGE, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &range), S_OK);
+    QCOMPARE(range.ToI4(), std::optional<LONG>(4 << 16));
+    QCOMPARE(b.QueryStatusWB(OLECMDID_PRINT, &status), OLECMDERR_E_NOTSUPPORTED);
+    QCOMPARE(b.ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+             OLECMDERR_E_NOTSUPPORTED);
+}
+
+void TestWebBrowserFeatures::newWindowGoesToTheHostsBrowser() {
+    BrowserFixture other;
+    QString requested;
+    m_f->browser->OnNewWindow2 = [&](TWebBrowser *, const QString &url, const QRect &,
+                                     TWebBrowser *&target, bool &) {
+        requested = url;
+        target = other.browser.get();
+    };
+    QCOMPARE(m_f->LoadUrl(Fixture(u"newwindow.html"_qs)), u"opener"_qs);
+    QCOMPARE(other.Load([&] { ClickTopLeft(); }), u"page inline external"_qs);
+    QVERIFY(requested.endsWith(u"/scripts.html"_qs));
+    QCOMPARE(m_f->browser->LocationName(), u"opener"_qs);
+}
+
+void TestWebBrowserFeatures::crashedPageProcessIsReportedAndTheControlStaysUsable() {
+    QCOMPARE(m_f->LoadUrl(Fixture(u"selectable.html"_qs)), u"text"_qs);
+    QString status;
+    m_f->browser->OnStatusTextChange = [&](TWebBrowser *, const QString &text) { status = text; };
+    const qint64 pid = Page()->renderProcessPid();
+    QVERIFY(pid > 0);
+    QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty(), kLoadTimeout);
+    QVERIFY(!m_f->browser->Busy());
+    QCOMPARE(m_f->LoadUrl(Fixture(u"scripts.html"_qs)), u"page inline external"_qs);
+}
+
+void TestWebBrowserFeatures::pageAlertingInALoop_data() {
+    QTest::addColumn<bool>("hostHandles");
+    QTest::newRow("host shows them") << true;
+    QTest::newRow("control shows its own box") << false;
+}
+
+void TestWebBrowserFeatures::pageAlertingInALoop() {
+    QFETCH(bool, hostHandles);
+    m_f->host->handleMessages = hostHandles;
+    const QString url = WritePage("<title>t</title><script>for (let i = 0; i < 1000; ++i) "
+                                  "alert('n' + i); document.title = 'done';</script>");
+    QCOMPARE(m_f->LoadUrl(url), u"done"_qs);
+    QCOMPARE(m_f->host->messages.size(), 1000);
+    const QList<QMessageBox *> boxes = m_f->browser->findChildren<QMessageBox *>();
+    QCOMPARE(boxes.size(), hostHandles ? 0 : 1);
+    if (!hostHandles)
+        QCOMPARE(boxes.first()->text(), u"n999"_qs);
+}
+
+void TestWebBrowserFeatures::pageOpeningManyPopups() {
+    int newWindows = 0;
+    m_f->browser->OnNewWindow2 = [&](TWebBrowser *, const QString &, const QRect &, TWebBrowser *&,
+                                     bool &) { ++newWindows; };
+    const QString url = WritePage("<title>t</title><script>for (let i = 0; i < 1000; ++i) "
+                                  "window.open('about:blank'); document.title = 'done';</script>");
+    QCOMPARE(m_f->LoadUrl(url), u"done"_qs);
+    QCOMPARE(newWindows, 0);
+    QCOMPARE(m_f->LoadUrl(Fixture(u"scripts.html"_qs)), u"page inline external"_qs);
+}
+
+void TestWebBrowserFeatures::hugeUrls_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<HRESULT>("result");
+    QTest::newRow("1 MB") << (1 << 20) << S_OK;
+    QTest::newRow("3 MB, beyond the engine's limit") << (3 << 20) << E_INVALIDARG;
+}
+
+void TestWebBrowserFeatures::hugeUrls() {
+    QFETCH(int, length);
+    QFETCH(HRESULT, result);
+    const QString url = u"file:///nonexistent/"_qs + QString(length, u'a');
+    if (result == S_OK)
+        m_f->Load([&] { QCOMPARE(m_f->browser->Navigate(url), S_OK); });
+    else
+        QCOMPARE(m_f->browser->Navigate(url), result);
+    QCOMPARE(m_f->LoadUrl(Fixture(u"scripts.html"_qs)), u"page inline external"_qs);
+}
+
+QTEST_MAIN(TestWebBrowserFeatures)
+#include "tst_WebBrowserFeatures.moc"
