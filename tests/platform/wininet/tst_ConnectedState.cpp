@@ -3,7 +3,9 @@
 
 #include <QtTest>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -56,6 +58,7 @@ private slots:
     void init();
     void cleanup();
     void switchesAndPersists();
+    void everyChangeIsSeen();
     void queryChecksItsBuffer();
     void rejectsBadRequests_data();
     void rejectsBadRequests();
@@ -106,7 +109,36 @@ void TestConnectedState::switchesAndPersists() {
     // Changed behind the library's back: the next query sees it.
     WriteRaw(REG_DWORD, Dword(1));
     QCOMPARE(QueryState().state, INTERNET_STATE_DISCONNECTED_BY_USER);
+    QVERIFY(platform::IsGlobalOffline());
     QVERIFY(InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0));
+}
+
+void TestConnectedState::everyChangeIsSeen() {
+    // Same-sized writes in quick succession, alternating; each must be seen by the next call.
+    for (int i = 0; i < 60; ++i) {
+        const bool offline = i % 2 == 0;
+        if (i % 3 == 0)
+            WriteRaw(REG_DWORD, Dword(offline ? 1 : 0));
+        else
+            QVERIFY(SetState(
+                offline ? INTERNET_STATE_DISCONNECTED_BY_USER : INTERNET_STATE_CONNECTED, 0));
+        QCOMPARE(platform::IsGlobalOffline(), offline);
+        QCOMPARE(platform::IsGlobalOffline(), offline);
+    }
+    // After a quiet spell the state comes from the directory watch: changes still show.
+    for (const bool offline : {true, false}) {
+        QCOMPARE(platform::IsGlobalOffline(), !offline);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        QCOMPARE(platform::IsGlobalOffline(), !offline);
+        WriteRaw(REG_DWORD, Dword(offline ? 1 : 0));
+        QCOMPARE(platform::IsGlobalOffline(), offline);
+    }
+
+    // The value's key removed altogether: online.
+    QVERIFY(SetState(INTERNET_STATE_DISCONNECTED_BY_USER, 0));
+    QVERIFY(platform::IsGlobalOffline());
+    QCOMPARE(RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey), ERROR_SUCCESS);
+    QVERIFY(!platform::IsGlobalOffline());
 }
 
 void TestConnectedState::queryChecksItsBuffer() {
@@ -217,8 +249,17 @@ void TestConnectedState::sharedWithAnotherProcess() {
                (process.exitCode() == 0 ? QString() : QStringLiteral(" <failed>"));
     };
     QCOMPARE(tool({"offline", "status"}), QStringLiteral("online"));
+    QVERIFY(!platform::IsGlobalOffline());
     QCOMPARE(tool({"offline", "on"}), QStringLiteral("offline"));
     QVERIFY(platform::IsGlobalOffline()); // set there, seen here
+    QCOMPARE(tool({"offline", "off"}), QStringLiteral("online"));
+    QVERIFY(!platform::IsGlobalOffline());
+    QCOMPARE(tool({"offline", "on"}), QStringLiteral("offline"));
+    QVERIFY(platform::IsGlobalOffline());
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(400)); // past the settling reads
+    QCOMPARE(tool({"offline", "off"}), QStringLiteral("online"));
+    QVERIFY(!platform::IsGlobalOffline());
 
     QVERIFY(SetState(INTERNET_STATE_CONNECTED, 0)); // set here, seen there
     QCOMPARE(tool({"offline", "status"}), QStringLiteral("online"));
