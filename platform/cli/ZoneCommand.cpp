@@ -44,7 +44,21 @@ std::string Padded(std::string text, std::size_t width) {
     return text;
 }
 
-std::string Decision(HRESULT result, DWORD policy) {
+std::string Decision(DWORD action, HRESULT result, DWORD policy) {
+    // Java answers S_OK with its safety level in the policy; level 0 prohibits Java.
+    if (action == URLACTION_JAVA_PERMISSIONS && result == S_OK)
+        switch (policy) {
+        case URLPOLICY_JAVA_PROHIBIT:
+            return "disallow";
+        case URLPOLICY_JAVA_HIGH:
+            return "high";
+        case URLPOLICY_JAVA_MEDIUM:
+            return "medium";
+        case URLPOLICY_JAVA_LOW:
+            return "low";
+        default:
+            return "custom";
+        }
     if (result == S_OK)
         return "allow";
     if (result == S_FALSE)
@@ -58,7 +72,8 @@ int ZoneCommand(const std::vector<std::string> &args, std::ostream &out, std::os
     if (args.size() != 1 || args[0] == "--help") {
         (args.size() == 1 ? out : err) << "usage: zone URL\n"
                                           "Prints the zone of URL and the policy of the main URL "
-                                          "actions there (allow, query or disallow).\n";
+                                          "actions there (allow, query or disallow; Java: its "
+                                          "safety level or disallow).\n";
         return args.size() == 1 ? 0 : 2;
     }
     ComPtr<IInternetSecurityManager> security;
@@ -72,7 +87,8 @@ int ZoneCommand(const std::vector<std::string> &args, std::ostream &out, std::os
     DWORD zone = URLZONE_INVALID;
     const HRESULT mapped = security->MapUrlToZone(url.c_str(), &zone, 0);
     if (FAILED(mapped)) {
-        err << "zone: not a URL or path with a zone: '" << args[0] << "' (0x"
+        const std::string shown = args[0].size() > 200 ? args[0].substr(0, 200) + "..." : args[0];
+        err << "zone: not a URL or path with a zone: '" << shown << "' (0x"
             << Hex(static_cast<DWORD>(mapped), 8) << ")\n";
         return 1;
     }
@@ -88,7 +104,7 @@ int ZoneCommand(const std::vector<std::string> &args, std::ostream &out, std::os
             security->ProcessUrlAction(url.c_str(), main.action, reinterpret_cast<BYTE *>(&policy),
                                        sizeof policy, nullptr, 0, PUAF_NOUI, 0);
         out << Hex(main.action, 4) << "  " << Padded(main.label, 28) << "  "
-            << Padded(Decision(result, policy), 8);
+            << Padded(Decision(main.action, result, policy), 8);
         if (SUCCEEDED(result))
             out << "  0x" << Hex(policy, 8);
         out << "\n";

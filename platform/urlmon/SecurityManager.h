@@ -49,7 +49,9 @@ struct IInternetSecurityManager : IUnknown {
     virtual HRESULT GetSecurityId(LPCWSTR url, BYTE *securityId, DWORD *size,
                                   DWORD_PTR reserved) = 0;
     // S_OK when the policy allows the action, S_FALSE when it does not (disallow, or query).
-    // The policy DWORD is written only when policySize >= 4.
+    // The policy DWORD is written only when policySize >= 4. Actions whose policy is a level in
+    // the high word (Java 0x1C00, credentials 0x1A00, ...) answer S_OK; the caller reads the
+    // policy (URLPOLICY_JAVA_PROHIBIT = 0 means no Java).
     virtual HRESULT ProcessUrlAction(LPCWSTR url, DWORD action, BYTE *policy, DWORD policySize,
                                      BYTE *context, DWORD contextSize, DWORD flags,
                                      DWORD reserved) = 0;

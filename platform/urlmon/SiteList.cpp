@@ -58,10 +58,11 @@ bool SubKeyMatches(std::string_view name, std::string_view remainder) {
     return false;
 }
 
-std::optional<DWORD> LookupInDomainKey(HKEY root, std::string_view domain,
+// domains is an open ZoneMap\Domains key.
+std::optional<DWORD> LookupInDomainKey(const RegKey &domains, std::string_view domain,
                                        std::string_view remainder, std::size_t domainLabels,
                                        std::string_view scheme) {
-    RegKey key(root, DomainsPath(domain));
+    RegKey key(domains.Get(), std::string(domain));
     if (!key)
         return std::nullopt;
     if (remainder.empty())
@@ -266,14 +267,18 @@ std::string SiteEntry::Pattern() const {
 std::optional<DWORD> LookupSiteZone(std::string_view scheme, std::string_view host) {
     if (const auto address = ParseIpv4(host))
         return LookupRange(scheme, *address);
+    const RegKey userDomains(HKEY_CURRENT_USER, DomainsPath({}));
+    const RegKey machineDomains(HKEY_LOCAL_MACHINE, DomainsPath({}));
     const auto labels = Labels(host);
     std::size_t offset = 0; // start of the candidate domain in host
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const std::string_view domain = host.substr(offset);
         const std::string_view remainder = offset ? host.substr(0, offset - 1) : std::string_view{};
-        for (HKEY root : kRoots)
-            if (auto zone = LookupInDomainKey(root, domain, remainder, labels.size() - i, scheme))
-                return zone;
+        for (const RegKey *domains : {&userDomains, &machineDomains})
+            if (*domains)
+                if (auto zone =
+                        LookupInDomainKey(*domains, domain, remainder, labels.size() - i, scheme))
+                    return zone;
         offset += labels[i].size() + 1;
     }
     return std::nullopt;

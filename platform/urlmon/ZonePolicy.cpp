@@ -70,10 +70,19 @@ std::optional<DWORD> ZoneSetting(DWORD zone, const char *name, URLZONEREG store)
 }
 
 std::optional<DWORD> ZoneActionPolicy(DWORD zone, DWORD action, URLZONEREG store) {
-    if (auto value = ReadFromStores(ZoneKeyPath(zone), ActionValueName(action), store))
+    // Each store's zone key is opened once for both values.
+    const std::string path = ZoneKeyPath(zone);
+    const bool user = store != URLZONEREG_HKLM, machine = store != URLZONEREG_HKCU;
+    const RegKey userKey = user ? RegKey(HKEY_CURRENT_USER, path) : RegKey();
+    const RegKey machineKey = machine ? RegKey(HKEY_LOCAL_MACHINE, path) : RegKey();
+    const auto fromStores = [&](const std::string &name) {
+        auto value = userKey.Dword(name);
+        return value ? value : machineKey.Dword(name);
+    };
+    if (auto value = fromStores(ActionValueName(action)))
         return value;
     const ZoneDefinition *definition = FindBuiltInZone(zone);
-    const DWORD level = ZoneSetting(zone, "CurrentLevel", store)
+    const DWORD level = fromStores("CurrentLevel")
                             .value_or(definition ? definition->currentLevel : URLTEMPLATE_CUSTOM);
     if (auto value = TemplatePolicy(level, action))
         return value;
