@@ -35,6 +35,13 @@ std::optional<DWORD> CheckSubframe(const QUrl &frameUrl, const DocumentRules &pa
     return std::nullopt;
 }
 
+std::optional<DWORD> CheckClientPull(const QUrl &document, DWORD downloadControl,
+                                     const UrlActionCheck &allowed) {
+    if ((downloadControl & DLCTL_NO_CLIENTPULL) || !allowed(document, URLACTION_HTML_META_REFRESH))
+        return URLACTION_HTML_META_REFRESH;
+    return std::nullopt;
+}
+
 bool IsNetworkUrl(const QUrl &url) {
     static const QStringList schemes{u"http"_qs, u"https"_qs, u"ftp"_qs, u"ws"_qs, u"wss"_qs};
     return schemes.contains(url.scheme().toLower());

@@ -40,6 +40,12 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
 std::optional<DWORD> CheckSubframe(const QUrl &frameUrl, const DocumentRules &page,
                                    const UrlActionCheck &allowed);
 
+// A document that has finished loading and then navigates by itself (meta refresh, or a script
+// timer after the load) pulls the next page: refused when the host sets DLCTL_NO_CLIENTPULL or
+// the document's zone refuses meta refresh. Returns the refusing URL action, or nullopt.
+std::optional<DWORD> CheckClientPull(const QUrl &document, DWORD downloadControl,
+                                     const UrlActionCheck &allowed);
+
 enum class RequestKind { MainFrame, SubFrame, Script, Image, Media, Object, Font, Other };
 
 struct Request {

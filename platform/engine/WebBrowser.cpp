@@ -114,12 +114,20 @@ bool TWebBrowser::DecideNavigation(const QUrl &url, int type, bool isMainFrame) 
                               cancel);
         return !cancel;
     }
+    // A redirect once the document is complete is the document pulling the next page; a server
+    // redirect arrives while its navigation is still loading.
+    if (type == QWebEnginePage::NavigationTypeRedirect && m_readyState == READYSTATE_COMPLETE) {
+        if (const std::optional<DWORD> action =
+                engine::CheckClientPull(m_page->url(), m_ambient.downloadControl, allowed)) {
+            ReportBlocked(url, *action);
+            return false;
+        }
+    }
     if (OnBeforeNavigate2)
         OnBeforeNavigate2(this, m_identity.Get(), text, 0, QString(), QByteArray(), QString(),
                           cancel);
     if (cancel)
         return false;
-    Q_UNUSED(type);
     // Settings applied while the navigation is accepted are in force when its document starts.
     ApplyRules(engine::DecideDocumentRules(url, m_ambient.downloadControl, allowed));
     m_pendingUrl = url;

@@ -55,6 +55,8 @@ private slots:
     void requests();
     void subframes_data();
     void subframes();
+    void clientPull_data();
+    void clientPull();
     void ambientProperties_data();
     void ambientProperties();
 };
@@ -197,6 +199,30 @@ void TestContentRules::subframes() {
     QCOMPARE(result.has_value(), block >= 0);
     if (result)
         QCOMPARE(int(*result), block);
+}
+
+void TestContentRules::clientPull_data() {
+    QTest::addColumn<DWORD>("downloadControl");
+    QTest::addColumn<bool>("zoneAllows");
+    QTest::addColumn<bool>("pulls");
+    QTest::newRow("allowed") << DLCTL_DEFAULT << true << true;
+    QTest::newRow("zone refuses meta refresh") << DLCTL_DEFAULT << false << false;
+    QTest::newRow("host refuses client pull")
+        << (DLCTL_DEFAULT | DLCTL_NO_CLIENTPULL) << true << false;
+}
+
+void TestContentRules::clientPull() {
+    QFETCH(DWORD, downloadControl);
+    QFETCH(bool, zoneAllows);
+    QFETCH(bool, pulls);
+    const QUrl document(u"http://example.com/"_qs);
+    const UrlActionCheck allowed = [&](const QUrl &url, DWORD action) {
+        return url == document && action == URLACTION_HTML_META_REFRESH && zoneAllows;
+    };
+    const std::optional<DWORD> block = CheckClientPull(document, downloadControl, allowed);
+    QCOMPARE(block.has_value(), !pulls);
+    if (block)
+        QCOMPARE(*block, URLACTION_HTML_META_REFRESH);
 }
 
 void TestContentRules::ambientProperties_data() {

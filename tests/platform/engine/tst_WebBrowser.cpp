@@ -31,6 +31,8 @@ private slots:
     void offlineMakesNoRequests_data();
     void offlineMakesNoRequests();
     void messageBoxesReachTheHost();
+    void metaRefreshFollowsTheZone_data();
+    void metaRefreshFollowsTheZone();
     void cookiesFollowTheZone_data();
     void cookiesFollowTheZone();
 
@@ -232,6 +234,35 @@ void TestWebBrowser::messageBoxesReachTheHost() {
         QCOMPARE(m_f->host->messages[0].type & MB_TYPEMASK, MB_OK);
         QCOMPARE(m_f->host->messages[1].text, u"sure?"_qs);
         QCOMPARE(m_f->host->messages[1].type & MB_TYPEMASK, MB_OKCANCEL);
+    }
+}
+
+void TestWebBrowser::metaRefreshFollowsTheZone_data() {
+    QTest::addColumn<bool>("zoneRefuses");
+    QTest::addColumn<DWORD>("downloadControl");
+    QTest::addColumn<bool>("refreshes");
+    QTest::newRow("allowed") << false << DLCTL_DEFAULT << true;
+    QTest::newRow("zone refuses meta refresh") << true << DLCTL_DEFAULT << false;
+    QTest::newRow("host refuses client pull")
+        << false << (DLCTL_DEFAULT | DLCTL_NO_CLIENTPULL) << false;
+}
+
+void TestWebBrowser::metaRefreshFollowsTheZone() {
+    QFETCH(bool, zoneRefuses);
+    QFETCH(DWORD, downloadControl);
+    QFETCH(bool, refreshes);
+    m_f->manager->deniedRestricted = {URLACTION_SCRIPT_RUN};
+    if (zoneRefuses)
+        m_f->manager->deniedRestricted.insert(URLACTION_HTML_META_REFRESH);
+    m_f->SetDownloadControl(downloadControl);
+    QCOMPARE(m_f->LoadUrl(Fixture(u"restricted/refresh.html"_qs)), u"refresh"_qs);
+    if (refreshes) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->browser->LocationName(), u"page inline external"_qs,
+                                  kLoadTimeout);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(m_f->WasBlocked(u"/scripts.html"_qs, URLACTION_HTML_META_REFRESH),
+                                 kLoadTimeout);
+        QCOMPARE(m_f->browser->LocationName(), u"refresh"_qs);
     }
 }
 
