@@ -142,7 +142,8 @@ void TForm1::LayoutToolsMenu() {
     AddItem(Tools1, "MailNews1", u"メールとﾆｭｰｽ(&M)"_qs, Disabled);
     AddItem(Tools1, "Synchronize1", u"同期(&S)..."_qs, Disabled);
     AddItem(Tools1, "WindowsUpdate1", u"Windows Update(&U)"_qs, Disabled);
-    // Extension entries go between these two separators.
+    // Extension entries go between these two separators, which stay two lines when adjacent.
+    Tools1->setSeparatorsCollapsible(false);
     AddSeparator(Tools1, "N13");
     AddSeparator(Tools1, "N14");
     O1 = AddItem(Tools1, "O1", u"インターネット オプション(&O)..."_qs);

@@ -173,19 +173,23 @@ private slots:
     }
 
     void menuBar() {
-        const QString titles[] = {u"ファイル(&F)"_qs,   u"編集(&E)"_qs,   u"表示(&V)"_qs,
-                                  u"お気に入り(&A)"_qs, u"ツール(&T)"_qs, u"ヘルプ(&H)"_qs};
-        const char *const names[] = {"File1", "Edit3", "Show1", "Favorite1", "Tools1", "Help1"};
-        const QList<QAction *> entries = Form->menuBar()->actions();
-        QCOMPARE(entries.size(), 6);
-        for (int i = 0; i < 6; ++i) {
-            QCOMPARE(entries[i]->text(), titles[i]);
-            QAction *named = entries[i]->menu() ? entries[i]->menu()->menuAction() : entries[i];
+        const struct {
+            QString Title;
+            const char *Name;
+        } entries[] = {{u"ファイル(&F)"_qs, "File1"}, {u"編集(&E)"_qs, "Edit3"},
+                       {u"表示(&V)"_qs, "Show1"},     {u"お気に入り(&A)"_qs, "Favorite1"},
+                       {u"ツール(&T)"_qs, "Tools1"},  {u"ヘルプ(&H)"_qs, "Help1"}};
+        const QList<QAction *> actions = Form->menuBar()->actions();
+        QCOMPARE(actions.size(), qsizetype(std::size(entries)));
+        for (qsizetype i = 0; i < actions.size(); ++i) {
+            QCOMPARE(actions[i]->text(), entries[i].Title);
             const QObject *component =
-                entries[i]->menu() ? static_cast<QObject *>(entries[i]->menu()) : named;
-            QCOMPARE(component->objectName(), QString::fromLatin1(names[i]));
+                actions[i]->menu() ? static_cast<QObject *>(actions[i]->menu()) : actions[i];
+            QCOMPARE(component->objectName(), QString::fromLatin1(entries[i].Name));
         }
         QVERIFY2(!Find<QAction>("Favorite1")->menu(), "the favorites entry pops up PopupMenu5");
+        // The extension entries' place between the Tools menu's separators stays visible.
+        QVERIFY(!Form->Tools1->separatorsCollapsible());
     }
 
     void menuItems_data() {
