@@ -9,10 +9,14 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 namespace registry {
 
@@ -66,8 +70,93 @@ bool PassesQuickCheck(sqlite3 *db, const std::string &path) {
     return true;
 }
 
+// The file's own first bytes, not what a write-ahead log left beside it may show for page 1.
+bool HasDatabaseHeader(const std::string &path) {
+    static constexpr char Magic[] = "SQLite format 3"; // with its NUL: 16 bytes
+    std::ifstream file(path, std::ios::binary);
+    char header[sizeof Magic] = {};
+    if (!file.read(header, sizeof header))
+        return file.gcount() == 0; // an empty file is a new database
+    return std::memcmp(header, Magic, sizeof Magic) == 0;
+}
+
 int Exec(sqlite3 *db, const char *sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+// What identifies the state of a store file: a connection is only reused while the file is
+// exactly as this thread left it, so any change made outside SQLite (a replaced, truncated or
+// overwritten file) is met by a fresh connection with all its checks.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
+std::optional<FileStamp> StampOf(const std::string &path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileStamp{info.st_dev, info.st_ino, info.st_size,
+                     std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+// Connections kept between calls of one thread. Only the connection is kept: every call runs
+// its own transaction, which reads what other processes have committed.
+class ConnectionCache final {
+public:
+    SqliteHandle Take(const std::string &path) {
+        for (auto entry = FEntries.begin(); entry != FEntries.end(); ++entry) {
+            if (entry->path != path)
+                continue;
+            SqliteHandle db;
+            if (StampOf(path) == entry->stamp)
+                db = std::move(entry->db);
+            else
+                Forget(*entry);
+            FEntries.erase(entry);
+            return db;
+        }
+        return {};
+    }
+
+    void Give(const std::string &path, SqliteHandle db) {
+        const auto stamp = StampOf(path);
+        if (!stamp)
+            return;
+        if (FEntries.size() >= MaxEntries)
+            FEntries.erase(FEntries.begin());
+        FEntries.push_back({path, std::move(db), *stamp});
+    }
+
+    ~ConnectionCache() {
+        for (auto &entry : FEntries)
+            if (StampOf(entry.path) != entry.stamp)
+                Forget(entry);
+    }
+
+private:
+    struct Entry {
+        std::string path;
+        SqliteHandle db;
+        FileStamp stamp;
+    };
+
+    // The file was changed outside SQLite: closing must not checkpoint the log into it.
+    static void Forget(Entry &entry) {
+        sqlite3_db_config(entry.db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        entry.db.reset();
+    }
+
+    static constexpr std::size_t MaxEntries = 4;
+    std::vector<Entry> FEntries;
+};
+
+ConnectionCache &Connections() {
+    thread_local ConnectionCache cache;
+    return cache;
 }
 
 // BEGIN IMMEDIATE waits through the busy handler; this loop only covers the rare busy results
@@ -113,6 +202,24 @@ LONG Store::Open(StoreKind kind, Mode mode, std::unique_ptr<Store> &store) {
         if (!platform::EnsurePlatformDirectory())
             return ERROR_PATH_NOT_FOUND;
     }
+    if (auto db = Connections().Take(opened->FPath)) {
+        opened->FDb = std::move(db);
+        const int result =
+            BeginWithRetry(opened->FDb.get(), mode == Mode::Read ? "BEGIN" : "BEGIN IMMEDIATE");
+        if (result != SQLITE_OK)
+            return opened->Fail(result);
+        opened->FInTransaction = true;
+        opened->FReusable = true;
+        store = std::move(opened);
+        return ERROR_SUCCESS;
+    }
+    if (!HasDatabaseHeader(opened->FPath)) {
+        ReportDamage(opened->FPath, "file is not a database");
+        if (mode == Mode::Write)
+            return ERROR_REGISTRY_CORRUPT;
+        store = std::move(opened);
+        return ERROR_SUCCESS;
+    }
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
                       (mode == Mode::Write ? SQLITE_OPEN_CREATE : 0);
     sqlite3 *raw = nullptr;
@@ -143,6 +250,7 @@ LONG Store::Initialise(Mode mode) {
         if (IsDamage(result) || (result == SQLITE_ROW && !PassesQuickCheck(db, FPath))) {
             ReportDamage(FPath,
                          IsDamage(result) ? sqlite3_errstr(result) : "consistency check failed");
+            LeaveFileAlone();
             FDb.reset();
             return mode == Mode::Read ? ERROR_SUCCESS : ERROR_REGISTRY_CORRUPT;
         }
@@ -159,6 +267,7 @@ LONG Store::Initialise(Mode mode) {
         if (result != SQLITE_OK)
             return Fail(result);
         FInTransaction = true;
+        FReusable = true;
         return ERROR_SUCCESS;
     }
     if (version == 0) {
@@ -171,17 +280,32 @@ LONG Store::Initialise(Mode mode) {
         return Fail(result);
     FInTransaction = true;
     result = Exec(db, Schema); // idempotent; also covers a racing first writer
-    return result == SQLITE_OK ? ERROR_SUCCESS : Fail(result);
+    if (result != SQLITE_OK)
+        return Fail(result);
+    FReusable = true;
+    return ERROR_SUCCESS;
 }
 
 Store::~Store() {
-    if (FDb && FInTransaction)
+    if (!FDb)
+        return;
+    if (FInTransaction)
         Exec(FDb.get(), "ROLLBACK");
+    if (FReusable && sqlite3_get_autocommit(FDb.get()))
+        Connections().Give(FPath, std::move(FDb));
+}
+
+void Store::LeaveFileAlone() {
+    // Closing the last connection would otherwise checkpoint the log into the damaged file.
+    if (FDb)
+        sqlite3_db_config(FDb.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 LONG Store::Fail(int sqliteResult) {
+    FReusable = false;
     if (IsDamage(sqliteResult)) {
         ReportDamage(FPath, sqlite3_errstr(sqliteResult));
+        LeaveFileAlone();
         return ERROR_REGISTRY_CORRUPT;
     }
     switch (sqliteResult & 0xff) {

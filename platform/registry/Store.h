@@ -58,12 +58,14 @@ private:
     Store(StoreKind kind, std::string path) : FKind(kind), FPath(std::move(path)) {}
     LONG Initialise(Mode mode);
     LONG Fail(int sqliteResult);
+    void LeaveFileAlone();
     bool Absent() const { return !FDb; }
 
     StoreKind FKind = StoreKind::User;
     std::string FPath;
     SqliteHandle FDb;
     bool FInTransaction = false;
+    bool FReusable = false; // the connection may serve the next call of this thread
 };
 
 } // namespace registry
