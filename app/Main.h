@@ -88,6 +88,7 @@ public:
 
     // Client area and status bar.
     QWidget *Panel1 = nullptr;
+    // Stands where the browser host control goes: Panel1->layout()->replaceWidget(...).
     QWidget *BrowserHostPlaceholder = nullptr;
     QLabel *txtMessage = nullptr;
     TStatusBar *StatusBar1 = nullptr;
