@@ -156,8 +156,8 @@ std::optional<Target> KeyArgument(const Options &options, std::size_t count, std
         return std::nullopt;
     }
     auto rooted = registry::ParseRootedPath(options.names[0]);
-    if (!rooted) {
-        Usage(err, "invalid key name '" + options.names[0] + "'");
+    if (!rooted || rooted->root == HKEY_USERS) {
+        Usage(err, "invalid key name '" + options.names[0] + "' (roots: HKCU, HKLM, HKCR)");
         return std::nullopt;
     }
     const std::string root = registry::RootKeyName(rooted->root);

@@ -84,6 +84,9 @@ private slots:
             << "unable to find";
         QTest::newRow("bad root") << QStringList{"reg", "query", "HKXX\\Software"} << 2 << ""
                                   << "invalid key name";
+        QTest::newRow("users root is not provided")
+            << QStringList{"reg", "query", "HKU\\.DEFAULT"} << 2 << ""
+            << "invalid key name";
         QTest::newRow("bad type") << QStringList{"reg", "add", seed, "/v", "x", "/t", "REG_FOO"}
                                   << 2 << ""
                                   << "invalid type";
