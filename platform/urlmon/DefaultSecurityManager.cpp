@@ -79,7 +79,7 @@ public:
         urlmon::SecurityUrl parsed;
         if (const HRESULT hr = urlmon::ParseSecurityUrl(text, false, parsed); FAILED(hr))
             return hr;
-        DWORD zone = 0;
+        DWORD zone = URLZONE_INVALID; // a custom manager that claims without a zone grants nothing
         if (const HRESULT hr = ZoneForDecision(url, &parsed, zone); FAILED(hr))
             return hr;
         const std::string id = urlmon::SecurityIdText(parsed, text);

@@ -269,6 +269,8 @@ private slots:
             }
             if (url == u"http://broken.example/")
                 return E_ACCESSDENIED;
+            if (url == u"http://lazy.example/")
+                return S_OK; // claims without giving a zone
             return INET_E_DEFAULT_ACTION;
         };
         custom->onAction = [](std::u16string_view, DWORD action, BYTE *policy, DWORD size) {
@@ -315,7 +317,13 @@ private slots:
                                            nullptr, 0, 0, 0),
                  E_ACCESSDENIED);
 
+        // A claim without a zone grants nothing and identifies no zone.
+        QCOMPARE(manager->ProcessUrlAction(u"http://lazy.example/", URLACTION_SCRIPT_RUN, out, 4,
+                                           nullptr, 0, 0, 0),
+                 E_FAIL);
         HRESULT result = E_UNEXPECTED;
+        QCOMPARE(SecurityId(manager.Get(), u"http://lazy.example/", &result),
+                 QByteArray(QByteArray("http:lazy.example") + QByteArray(4, '\xFF')));
         QCOMPARE(SecurityId(manager.Get(), kHostPage, &result),
                  QByteArray(QByteArray("file:") + QByteArray("\4\0\0\0", 4)));
         QCOMPARE(result, S_OK);
