@@ -98,7 +98,7 @@ HKEY TRegistry::BaseKey(bool relative) const {
 }
 
 HKEY TRegistry::ValueKey() const {
-    return FCurrentKey ? FCurrentKey : FRootKey;
+    return FCurrentKey;
 }
 
 void TRegistry::ChangeKey(HKEY key, const std::string &path) {

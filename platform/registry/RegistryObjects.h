@@ -70,7 +70,7 @@ public:
 
 private:
     HKEY BaseKey(bool relative) const;
-    HKEY ValueKey() const; // the current key, or the root when none is open
+    HKEY ValueKey() const; // the current key; without one, value calls fail as on a null key
     void ChangeKey(HKEY key, const std::string &path);
     HKEY OpenRaw(const std::string &key, REGSAM access) const;
     void PutData(const std::string &name, DWORD type, const BYTE *data, DWORD size);

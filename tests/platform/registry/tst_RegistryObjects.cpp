@@ -185,6 +185,9 @@ private slots:
 
     void registryTypedReads() {
         TRegistry registry;
+        // Without an open key nothing is written to the root.
+        QVERIFY_THROWS_EXCEPTION(ERegistryException, registry.WriteString("s", "x"));
+        QVERIFY(!registry.ValueExists("s"));
         QVERIFY(registry.OpenKey("Software\\Typed", true));
         registry.WriteString("s", "12");
         registry.WriteExpandString("e", "%HOME%");
