@@ -88,9 +88,10 @@ LONG OleColor(const QColor &color) {
     return static_cast<LONG>(color.red() | color.green() << 8 | color.blue() << 16);
 }
 
-// The locale identifier of the user's language (its default sub-language).
+// The locale identifier of the user's language (its default sub-language): the program's
+// default locale, which is the system's unless the program chose another.
 LCID UserDefaultLocale() {
-    switch (QLocale::system().language()) {
+    switch (QLocale().language()) {
     case QLocale::Japanese:
         return 0x0411;
     case QLocale::English:
