@@ -42,8 +42,10 @@ HRESULT TWebBrowserSecure::GetSecurityId(LPCWSTR url, BYTE *securityId, DWORD *s
     const HRESULT hr = OnGetSecurityId(this, url, securityId, localSize, reserved, handled);
     if (!handled)
         return INET_E_DEFAULT_ACTION; // the engine's size stays as it was
+    // A claimed success must fit the engine's buffer, or the engine would read past its end.
+    const bool overrun = SUCCEEDED(hr) && localSize > *size;
     *size = localSize;
-    return hr;
+    return overrun ? HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER) : hr;
 }
 
 HRESULT TWebBrowserSecure::ProcessUrlAction(LPCWSTR url, DWORD action, BYTE *policy,

@@ -88,6 +88,8 @@ private slots:
     void mapUrlToZone();
     void getSecurityId_data();
     void getSecurityId();
+    void getSecurityIdLongerThanTheBuffer_data();
+    void getSecurityIdLongerThanTheBuffer();
     void processUrlAction_data();
     void processUrlAction();
     void showMessage_data();
@@ -375,6 +377,29 @@ void TestWebBrowserSecure::getSecurityId() {
     QCOMPARE(B().GetSecurityId(u"http://a/", buffer.data(), nullptr, 0), INET_E_DEFAULT_ACTION);
 }
 
+void TestWebBrowserSecure::getSecurityIdLongerThanTheBuffer_data() {
+    QTest::addColumn<HRESULT>("handlerResult");
+    QTest::addColumn<HRESULT>("expected");
+    QTest::newRow("claimed success") << S_OK << HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    QTest::newRow("claimed failure stays") << E_FAIL << E_FAIL;
+}
+
+void TestWebBrowserSecure::getSecurityIdLongerThanTheBuffer() {
+    QFETCH(HRESULT, handlerResult);
+    QFETCH(HRESULT, expected);
+    // A handler that reports more bytes than the engine's buffer holds.
+    B().OnGetSecurityId = [&](TWebBrowserSecure *, LPCWSTR, BYTE *, DWORD &size, DWORD_PTR,
+                              bool &handled) {
+        size = 40;
+        handled = true;
+        return handlerResult;
+    };
+    std::array<BYTE, 8> buffer{};
+    DWORD size = DWORD(buffer.size());
+    QCOMPARE(B().GetSecurityId(u"http://www.example.jp/", buffer.data(), &size, 0), expected);
+    QCOMPARE(size, 40u); // the length the identifier needs
+}
+
 void TestWebBrowserSecure::processUrlAction_data() {
     QTest::addColumn<bool>("assigned");
     QTest::addColumn<bool>("claims");
@@ -553,6 +578,7 @@ void TestWebBrowserSecure::translateAccelerator() {
     QCOMPARE(B().TranslateAccelerator(&message, &CGID_MSHTML, 42), claims ? S_OK : S_FALSE);
     QCOMPARE(seen.wParam, assigned ? WPARAM('D') : WPARAM(0));
     QVERIFY(!assigned || seenGroup == CGID_MSHTML);
+    QCOMPARE(B().TranslateAccelerator(nullptr, &CGID_MSHTML, 42), S_FALSE); // no key to offer
     // Without a command group the handler sees GUID_NULL.
     QCOMPARE(B().TranslateAccelerator(&message, nullptr, 42), claims ? S_OK : S_FALSE);
     QVERIFY(!assigned || seenGroup == GUID_NULL);
