@@ -1,5 +1,7 @@
 #include "platform/urlmon/SecurityUrl.h"
 
+#include "platform/urlmon/WideText.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -10,13 +12,6 @@ constexpr std::size_t kMaxHostLength = 255;
 
 bool IsAlpha(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
 }
 
 bool IsSchemeChar(char c) {
@@ -44,10 +39,10 @@ std::string HostOf(std::string_view authority) {
         authority.remove_prefix(at + 1);
     if (!authority.empty() && authority.front() == '[') {
         const auto close = authority.find(']');
-        return Lower(
+        return AsciiLower(
             authority.substr(0, close == std::string_view::npos ? authority.size() : close + 1));
     }
-    return Lower(authority.substr(0, authority.find(':')));
+    return AsciiLower(authority.substr(0, authority.find(':')));
 }
 
 HRESULT WithHost(SecurityUrl::Kind kind, std::string scheme, std::string host, SecurityUrl &out) {
@@ -65,14 +60,14 @@ HRESULT ParseFileUrl(std::string_view rest, SecurityUrl &out) {
     }
     rest.remove_prefix(2);
     const std::string_view authority = rest.substr(0, rest.find_first_of("/\\"));
-    if (authority.empty() || IsDrivePath(rest) || Lower(authority) == "localhost") {
+    if (authority.empty() || IsDrivePath(rest) || AsciiLower(authority) == "localhost") {
         out = local;
         return S_OK;
     }
     // A host with a dot is a network name; a single name is a server share.
     const bool share = authority.find('.') == std::string_view::npos;
     return WithHost(share ? SecurityUrl::Kind::Unc : SecurityUrl::Kind::Host, "file",
-                    Lower(authority), out);
+                    AsciiLower(authority), out);
 }
 
 } // namespace
@@ -82,7 +77,7 @@ HRESULT ParseSecurityUrl(std::string_view url, bool isFile, SecurityUrl &out) {
         return E_INVALIDARG;
     if (url.size() >= 2 && url[0] == '\\' && url[1] == '\\') {
         const std::string_view server = url.substr(2, url.find_first_of("/\\", 2) - 2);
-        return WithHost(SecurityUrl::Kind::Unc, "file", Lower(server), out);
+        return WithHost(SecurityUrl::Kind::Unc, "file", AsciiLower(server), out);
     }
     if (url.front() == '/' || IsDrivePath(url)) {
         out = {SecurityUrl::Kind::Local, "file", {}};
@@ -98,7 +93,7 @@ HRESULT ParseSecurityUrl(std::string_view url, bool isFile, SecurityUrl &out) {
         out = {SecurityUrl::Kind::Local, "file", {}};
         return S_OK;
     }
-    std::string scheme = Lower(url.substr(0, colon));
+    std::string scheme = AsciiLower(url.substr(0, colon));
     const std::string_view rest = url.substr(colon + 1);
     if (scheme == "file")
         return ParseFileUrl(rest, out);

@@ -1,5 +1,6 @@
 #include "platform/urlmon/SiteList.h"
 
+#include "platform/urlmon/WideText.h"
 #include "platform/urlmon/ZoneRegistry.h"
 #include "platform/urlmon/Zones.h"
 
@@ -12,13 +13,6 @@ namespace urlmon {
 namespace {
 
 constexpr std::array<HKEY, 2> kRoots{HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 std::string DomainsPath(std::string_view key) {
     return ZoneMapPath(key.empty() ? std::string("Domains") : "Domains\\" + std::string(key));
@@ -175,8 +169,8 @@ std::optional<ParsedPattern> ParsePattern(std::string_view pattern) {
     }
     if (!pattern.empty() && pattern.back() == '/')
         pattern.remove_suffix(1);
-    parsed.host = Lower(pattern);
-    parsed.scheme = Lower(parsed.scheme);
+    parsed.host = AsciiLower(pattern);
+    parsed.scheme = AsciiLower(parsed.scheme);
     const auto labels = Labels(parsed.host);
     const auto noStar = [](std::string_view label) {
         return label.find('*') == std::string_view::npos;
@@ -212,13 +206,13 @@ std::string RangeKeyFor(std::string_view rangePattern, bool create) {
     for (const std::string &name : ranges.SubKeyNames()) {
         if (RegKey(ranges.Get(), name).String(":Range") == std::string(rangePattern))
             return ZoneMapPath("Ranges\\" + name);
-        names.push_back(Lower(name));
+        names.push_back(AsciiLower(name));
     }
     if (!create)
         return {};
     for (std::size_t n = 1;; ++n) {
         const std::string name = "Range" + std::to_string(n);
-        if (std::find(names.begin(), names.end(), Lower(name)) == names.end())
+        if (std::find(names.begin(), names.end(), AsciiLower(name)) == names.end())
             return ZoneMapPath("Ranges\\" + name);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,6 +31,14 @@ LPOLESTR CoTaskMemString(std::u16string_view text) {
     std::memcpy(copy, text.data(), text.size() * sizeof(OLECHAR));
     copy[text.size()] = u'\0';
     return copy;
+}
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return out;
 }
 
 } // namespace urlmon

@@ -1,5 +1,7 @@
 #include "platform/urlmon/ZoneIcon.h"
 
+#include "platform/urlmon/WideText.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -7,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -131,9 +132,7 @@ std::optional<Drawing> Resolve(std::string_view iconPath) {
     const auto hash = iconPath.find('#');
     if (hash == std::string_view::npos || hash == 0)
         return std::nullopt;
-    std::string module(iconPath.substr(0, hash));
-    std::transform(module.begin(), module.end(), module.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string module = urlmon::AsciiLower(iconPath.substr(0, hash));
     const std::string_view digits = iconPath.substr(hash + 1);
     int number = -1;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
