@@ -66,6 +66,8 @@ bool PassesQuickCheck(sqlite3 *db, const std::string &path) {
     if (check.step() != SQLITE_ROW || check.columnText(0) != "ok")
         return false;
     const std::lock_guard lock(mutex);
+    if (checked.size() >= 64) // files grow; forget old sizes instead of piling them up
+        checked.clear();
     checked.insert(identity);
     return true;
 }
