@@ -54,6 +54,20 @@ private slots:
                                   << "zone 1 ローカル イントラネット" << QStringList{};
         QTest::newRow("javascript") << "javascript:alert(1)"
                                     << "zone 3 インターネット" << QStringList{};
+        const QString internet = "zone 3 インターネット",
+                      intranet = "zone 1 ローカル イントラネット",
+                      local = "zone 0 マイ コンピュータ";
+        QTest::newRow("spaces") << "http://www.example.com/a b c.html" << internet << QStringList{};
+        QTest::newRow("non-ascii host") << "http://例え.jp/ページ" << internet << QStringList{};
+        QTest::newRow("percent escapes")
+            << "file:///home/u/a%20b%E3%81%82.html" << local << QStringList{};
+        QTest::newRow("dot segments") << "http://intranet/a/../../b" << intranet << QStringList{};
+        QTest::newRow("upper-case scheme")
+            << "HTTP://WWW.EXAMPLE.COM/" << internet << QStringList{};
+        QTest::newRow("file two slashes")
+            << "file://server/share/a.html" << intranet << QStringList{};
+        QTest::newRow("file three slashes drive")
+            << "file:///C:/Html/a.html" << local << QStringList{};
     }
     void zone() {
         QFETCH(QString, url);
@@ -79,6 +93,7 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::newRow("relative") << QStringList{"zone", "index.htm"} << 1;
         QTest::newRow("http without slashes") << QStringList{"zone", "http:foo"} << 1;
+        QTest::newRow("empty host") << QStringList{"zone", "http:///a.html"} << 1;
         QTest::newRow("huge host")
             << QStringList{"zone", "http://" + QString(100000, 'a') + "/"} << 1;
         QTest::newRow("no url") << QStringList{"zone"} << 2;
