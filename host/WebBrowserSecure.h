@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class TWebBrowserSecure;
 
