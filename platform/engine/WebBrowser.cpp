@@ -39,6 +39,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
       m_interceptor(std::make_unique<engine::RequestInterceptor>()),
       m_cookies(std::make_unique<engine::CookieFilter>(m_profile->cookieStore())),
       m_identity(engine::MakeBrowserIdentity()) {
+    m_engineUserAgent = m_profile->httpUserAgent();
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);
@@ -51,7 +52,9 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     m_page->setUrlRequestInterceptor(m_interceptor.get());
     m_interceptor->Decide = [this](const engine::Request &request) {
-        return engine::CheckRequest(request, m_rules, IsOffline());
+        // The offline state is read fresh, and only for requests that would leave the machine.
+        const bool offline = engine::IsNetworkUrl(request.url) && IsOffline();
+        return engine::CheckRequest(request, m_rules, offline);
     };
     m_interceptor->OnBlocked = [this](const engine::Request &request, engine::Block block) {
         ReportBlocked(request.url, block.action);
@@ -75,10 +78,11 @@ void TWebBrowser::SetClientSite(IUnknown *site) {
     m_showUI = QueryFrom<IDocHostShowUI>(site);
     m_ambientDispatch = QueryFrom<IDispatch>(site);
     m_security->SetHostServices(QueryFrom<IServiceProvider>(site));
-    if (m_uiHandler) {
-        DOCHOSTUIINFO info;
-        m_uiHandler->GetHostInfo(&info);
-    }
+    // A host that answers with its flags decides the scroll bars; E_NOTIMPL keeps the defaults.
+    DOCHOSTUIINFO info;
+    const bool hostInfo = m_uiHandler && m_uiHandler->GetHostInfo(&info) == S_OK;
+    m_page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars,
+                                     !(hostInfo && (info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO)));
     OnAmbientPropertyChange(DISPID_UNKNOWN);
 }
 
@@ -88,8 +92,8 @@ HRESULT TWebBrowser::OnAmbientPropertyChange(DISPID dispid) {
     else
         engine::ReadAmbientProperty(m_ambientDispatch.Get(), dispid, m_ambient);
     if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_USERAGENT) {
-        if (!m_ambient.userAgent.isEmpty())
-            m_profile->setHttpUserAgent(m_ambient.userAgent);
+        m_profile->setHttpUserAgent(m_ambient.userAgent.isEmpty() ? m_engineUserAgent
+                                                                  : m_ambient.userAgent);
     }
     // A new download-control word applies from the next document on.
     return S_OK;

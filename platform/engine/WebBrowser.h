@@ -153,4 +153,5 @@ private:
     bool m_canGoBack = false;
     bool m_canGoForward = false;
     QString m_statusText;
+    QString m_engineUserAgent;
 };

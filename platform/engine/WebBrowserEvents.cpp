@@ -61,11 +61,13 @@ void TWebBrowser::ConnectPage() {
             OnStatusTextChange(this, url);
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        if (ok) {
+        // A navigation that did not replace the document (a download, a load stopped before
+        // it committed) leaves the document, and its rules, as they were.
+        const bool replaced = ok || m_page->url() == m_pendingUrl;
+        if (replaced) {
             EnsureNavigateComplete();
             m_committedRules = m_rules;
-        } else if (m_page->url() != m_pendingUrl) {
-            // The navigation did not replace the document: its rules stay.
+        } else {
             ApplyRules(m_committedRules);
         }
         m_readyState = READYSTATE_COMPLETE;
@@ -73,7 +75,7 @@ void TWebBrowser::ConnectPage() {
         UpdateCommandState();
         if (OnDownloadComplete)
             OnDownloadComplete(this);
-        if (OnDocumentComplete)
+        if (replaced && OnDocumentComplete)
             OnDocumentComplete(this, m_identity.Get(), LocationURL());
     });
     connect(m_page, &QWebEnginePage::newWindowRequested, this,

@@ -127,10 +127,15 @@ void TestWebBrowserFeatures::downloadKeepsTheStricterRulesOfTheCurrentPage() {
                  "Content-Type: application/octet-stream\r\n"
                  "Content-Disposition: attachment; filename=file.bin\r\n");
     bool raised = false;
+    bool finished = false;
     m_f->browser->OnFileDownload = [&](TWebBrowser *, bool, bool &) { raised = true; };
+    m_f->browser->OnDownloadComplete = [&](TWebBrowser *) { finished = true; };
+    const int completedBefore = m_f->completed;
     // The download's URL is in an allowed zone, but it never becomes the document.
     QCOMPARE(m_f->browser->Navigate(server.Url(u"/file.bin"_qs)), S_OK);
-    QTRY_VERIFY_WITH_TIMEOUT(raised, kLoadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(raised && finished, kLoadTimeout);
+    QCOMPARE(m_f->completed, completedBefore); // no DocumentComplete: the document did not change
+    QCOMPARE(m_f->browser->ReadyState(), READYSTATE_COMPLETE);
     QVERIFY(!m_f->browser->Rules().scripts);
     QVERIFY(!Page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
     QVERIFY(m_f->browser->LocationURL().endsWith(u"restricted/scripts.html"_qs));
