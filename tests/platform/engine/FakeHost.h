@@ -80,6 +80,7 @@ public:
 
     DWORD downloadControl = DLCTL_DEFAULT;
     LRESULT confirmAnswer = IDOK;
+    std::string userAgent = "QuillmereTest/1.0";
     bool handleMessages = true; // false: S_FALSE, the control shows its own box
     QList<ShownMessage> messages;
 
@@ -112,7 +113,7 @@ public:
             *result = Variant(static_cast<LONG>(downloadControl));
             return S_OK;
         case DISPID_AMBIENT_USERAGENT:
-            *result = Variant("QuillmereTest/1.0");
+            *result = Variant(userAgent);
             return S_OK;
         case DISPID_AMBIENT_OFFLINEIFNOTCONNECTED:
             *result = Variant(true);

@@ -1,6 +1,6 @@
 #pragma once
 // A loopback HTTP server for engine tests: answers the paths it was given, 404 otherwise, and
-// records every request (path and Cookie header).
+// records every request (path, Cookie and User-Agent headers).
 
 #include <QHostAddress>
 #include <QMap>
@@ -10,6 +10,7 @@
 struct HttpRequest {
     QByteArray path;
     QByteArray cookie;
+    QByteArray userAgent;
 };
 
 class TestHttpServer final : public QObject {
@@ -52,6 +53,8 @@ private:
         for (const QByteArray &line : lines) {
             if (line.toLower().startsWith("cookie:"))
                 request.cookie = line.mid(7).trimmed();
+            if (line.toLower().startsWith("user-agent:"))
+                request.userAgent = line.mid(11).trimmed();
         }
         requests.append(request);
         const auto found = m_responses.constFind(request.path);

@@ -33,6 +33,7 @@ private slots:
     void messageBoxesReachTheHost();
     void metaRefreshFollowsTheZone_data();
     void metaRefreshFollowsTheZone();
+    void userAgentIsReadAgainOnChange();
     void cookiesFollowTheZone_data();
     void cookiesFollowTheZone();
 
@@ -145,7 +146,16 @@ void TestWebBrowser::rulesHoldThroughLinksHistoryAndReload() {
 
 void TestWebBrowser::frameWithStricterZoneIsBlocked() {
     // The page runs scripts; the restricted frame may not, so it must not load at all.
+    QList<IDispatch *> frameEvents;
+    m_f->browser->OnBeforeNavigate2 = [&](TWebBrowser *sender, IDispatch *pDisp, const QString &,
+                                          LONG, const QString &, const QByteArray &,
+                                          const QString &, bool &) {
+        if (pDisp != sender->Application())
+            frameEvents.append(pDisp);
+    };
     QCOMPARE(m_f->LoadUrl(Fixture(u"frames.html"_qs)), u"frames frame-ran"_qs);
+    QCOMPARE(frameEvents.size(), 1); // the frame that loaded, told apart from the top level
+    QVERIFY(frameEvents[0] != nullptr);
     QCOMPARE(m_f->blocked.size(), 1);
     QVERIFY(m_f->blocked[0].first.endsWith(u"/restricted/frame.html"_qs));
     QCOMPARE(m_f->blocked[0].second, URLACTION_SCRIPT_RUN);
@@ -264,6 +274,26 @@ void TestWebBrowser::metaRefreshFollowsTheZone() {
                                  kLoadTimeout);
         QCOMPARE(m_f->browser->LocationName(), u"refresh"_qs);
     }
+}
+
+void TestWebBrowser::userAgentIsReadAgainOnChange() {
+    TestHttpServer server;
+    server.Serve("/page", "<title>ua</title>");
+    const auto lastAgent = [&] { return server.requests.last().userAgent; };
+    QCOMPARE(m_f->LoadUrl(server.Url(u"/page"_qs)), u"ua"_qs);
+    QCOMPARE(lastAgent(), QByteArray("QuillmereTest/1.0"));
+    // A change takes effect only once the host says so.
+    m_f->host->userAgent = "Changed/2.0";
+    QCOMPARE(m_f->LoadUrl(server.Url(u"/page"_qs)), u"ua"_qs);
+    QCOMPARE(lastAgent(), QByteArray("QuillmereTest/1.0"));
+    QCOMPARE(m_f->browser->OnAmbientPropertyChange(DISPID_AMBIENT_USERAGENT), S_OK);
+    QCOMPARE(m_f->LoadUrl(server.Url(u"/page"_qs)), u"ua"_qs);
+    QCOMPARE(lastAgent(), QByteArray("Changed/2.0"));
+    // An empty agent gives the engine's own back.
+    m_f->host->userAgent.clear();
+    m_f->browser->OnAmbientPropertyChange(DISPID_AMBIENT_USERAGENT);
+    QCOMPARE(m_f->LoadUrl(server.Url(u"/page"_qs)), u"ua"_qs);
+    QVERIFY(lastAgent().contains("Mozilla"));
 }
 
 void TestWebBrowser::cookiesFollowTheZone_data() {
