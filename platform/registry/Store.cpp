@@ -284,6 +284,7 @@ LONG Store::Initialise(Mode mode) {
     result = Exec(db, Schema); // idempotent; also covers a racing first writer
     if (result != SQLITE_OK)
         return Fail(result);
+    FSchemaUncommitted = version == 0;
     FReusable = true;
     return ERROR_SUCCESS;
 }
@@ -293,7 +294,8 @@ Store::~Store() {
         return;
     if (FInTransaction)
         Exec(FDb.get(), "ROLLBACK");
-    if (FReusable && sqlite3_get_autocommit(FDb.get()))
+    // A connection whose schema was rolled back would skip the schema on its next use.
+    if (FReusable && !FSchemaUncommitted && sqlite3_get_autocommit(FDb.get()))
         Connections().Give(FPath, std::move(FDb));
 }
 
@@ -331,6 +333,7 @@ LONG Store::Commit() {
     if (result != SQLITE_OK)
         return Fail(result);
     FInTransaction = false;
+    FSchemaUncommitted = false;
     return ERROR_SUCCESS;
 }
 

@@ -65,7 +65,8 @@ private:
     std::string FPath;
     SqliteHandle FDb;
     bool FInTransaction = false;
-    bool FReusable = false; // the connection may serve the next call of this thread
+    bool FReusable = false;          // the connection may serve the next call of this thread
+    bool FSchemaUncommitted = false; // this transaction creates the schema of a new file
 };
 
 } // namespace registry

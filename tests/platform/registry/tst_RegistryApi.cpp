@@ -362,6 +362,24 @@ private slots:
         QVERIFY(!QFile::exists(FDir->file("user.db")));
     }
 
+    // The first write call on a new store may change nothing (and roll back the store's own
+    // set-up); the calls after it must still find a working store.
+    void firstCallThatChangesNothingLeavesAWorkingStore_data() {
+        QTest::addColumn<bool>("machine");
+        QTest::newRow("user") << false;
+        QTest::newRow("machine") << true;
+    }
+
+    void firstCallThatChangesNothingLeavesAWorkingStore() {
+        QFETCH(bool, machine);
+        const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        QCOMPARE(RegDeleteTreeA(root, "Software"), ERROR_FILE_NOT_FOUND);
+        TestKey key;
+        QCOMPARE(CreateKey(root, "Software\\After", key), ERROR_SUCCESS);
+        QCOMPARE(SetString(key.get(), "v", "kept"), ERROR_SUCCESS);
+        QCOMPARE(GetString(root, "Software\\After", "v"), std::optional<std::string>("kept"));
+    }
+
 private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
