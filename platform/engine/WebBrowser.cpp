@@ -66,7 +66,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
 TWebBrowser::~TWebBrowser() {
     // The page must go before its profile, the cookie filter with the profile still there.
     delete m_view;
-    delete m_page;
+    delete std::exchange(m_page, nullptr);
     m_cookies.reset();
 }
 
@@ -124,12 +124,14 @@ bool TWebBrowser::DecideNavigation(const QUrl &url, int type, bool isMainFrame) 
         if (const std::optional<DWORD> action =
                 engine::CheckClientPull(m_page->url(), m_ambient.downloadControl, allowed)) {
             ReportBlocked(url, *action);
+            m_navigationAccepted = false;
             return false;
         }
     }
     if (OnBeforeNavigate2)
         OnBeforeNavigate2(this, m_identity.Get(), text, 0, QString(), QByteArray(), QString(),
                           cancel);
+    m_navigationAccepted = !cancel;
     if (cancel)
         return false;
     // Settings applied while the navigation is accepted are in force when its document starts.

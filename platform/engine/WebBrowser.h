@@ -8,6 +8,7 @@
 #include "platform/engine/AmbientProperties.h"
 #include "platform/engine/ContentRules.h"
 #include "platform/engine/DocHost.h"
+#include "platform/engine/DocumentSnapshot.h"
 
 #include <QPointer>
 #include <QRect>
@@ -78,6 +79,8 @@ public:
     LONG Width() const { return width(); }
     LONG Height() const { return height(); }
     void SetBounds(LONG left, LONG top, LONG width, LONG height);
+    // The current document and its frames as they were at its DocumentComplete.
+    const engine::DocumentSnapshot &Snapshot() const { return m_snapshot; }
     // The rules in force for the current document.
     const engine::DocumentRules &Rules() const { return m_rules; }
 
@@ -120,6 +123,7 @@ private:
     bool IsOffline() const;
     void ReportBlocked(const QUrl &url, DWORD action);
     void EnsureNavigateComplete();
+    void CompleteDocument();
     void ShowAlert(const QString &text);
     std::optional<bool> AskHost(const QString &text, DWORD type);
     void SetBusy(bool busy);
@@ -142,8 +146,10 @@ private:
 
     engine::DocumentRules m_rules;          // current document
     engine::DocumentRules m_committedRules; // restored when a navigation does not commit
+    engine::DocumentSnapshot m_snapshot;
     QUrl m_pendingUrl;
     bool m_navigateCompleteSent = true;
+    bool m_navigationAccepted = false; // the last top-level navigation asked about
     bool m_busy = false;
     LONG m_readyState = READYSTATE_UNINITIALIZED;
     bool m_offline = false;

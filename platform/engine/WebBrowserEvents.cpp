@@ -12,6 +12,7 @@
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
 
@@ -63,7 +64,8 @@ void TWebBrowser::ConnectPage() {
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         // A navigation that did not replace the document (a download, a load stopped before
         // it committed) leaves the document, and its rules, as they were.
-        const bool replaced = ok || m_page->url() == m_pendingUrl;
+        // A refused navigation leaves the document too.
+        const bool replaced = ok || (m_navigationAccepted && m_page->url() == m_pendingUrl);
         if (replaced) {
             EnsureNavigateComplete();
             m_committedRules = m_rules;
@@ -75,8 +77,8 @@ void TWebBrowser::ConnectPage() {
         UpdateCommandState();
         if (OnDownloadComplete)
             OnDownloadComplete(this);
-        if (replaced && OnDocumentComplete)
-            OnDocumentComplete(this, m_identity.Get(), LocationURL());
+        if (replaced)
+            CompleteDocument();
     });
     connect(m_page, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest &request) {
@@ -126,6 +128,22 @@ void TWebBrowser::ConnectPage() {
                 if (OnStatusTextChange)
                     OnStatusTextChange(this, m_statusText);
             });
+}
+
+void TWebBrowser::CompleteDocument() {
+    // DocumentComplete follows the snapshot, which the engine answers asynchronously; by then
+    // the next navigation may have begun, so the event names the document that completed.
+    const QPointer<TWebBrowser> self(this);
+    const QString url = LocationURL();
+    m_page->runJavaScript(engine::SnapshotScript(), QWebEngineScript::ApplicationWorld,
+                          [self, url](const QVariant &result) {
+                              // Nothing is raised while the control is going away.
+                              if (!self || !self->m_page)
+                                  return;
+                              self->m_snapshot = engine::ParseSnapshot(result.toString());
+                              if (self->OnDocumentComplete)
+                                  self->OnDocumentComplete(self, self->m_identity.Get(), url);
+                          });
 }
 
 void TWebBrowser::EnsureNavigateComplete() {

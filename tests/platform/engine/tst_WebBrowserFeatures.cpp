@@ -8,7 +8,9 @@
 #include "platform/engine/HomePage.h"
 #include "platform/registry/Registry.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
@@ -31,6 +33,7 @@ private slots:
     void downloadsRaiseFileDownloadAndAskTheZone_data();
     void downloadsRaiseFileDownloadAndAskTheZone();
     void downloadKeepsTheStricterRulesOfTheCurrentPage();
+    void snapshotOfAFramesetWithoutPageScripts();
     void editAndZoomCommands();
     void newWindowGoesToTheHostsBrowser();
     void crashedPageProcessIsReportedAndTheControlStaysUsable();
@@ -139,6 +142,80 @@ void TestWebBrowserFeatures::downloadKeepsTheStricterRulesOfTheCurrentPage() {
     QVERIFY(!m_f->browser->Rules().scripts);
     QVERIFY(!Page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
     QVERIFY(m_f->browser->LocationURL().endsWith(u"restricted/scripts.html"_qs));
+}
+
+void TestWebBrowserFeatures::snapshotOfAFramesetWithoutPageScripts() {
+    TestHttpServer server;
+    server.Serve("/other", "<title>other site</title>");
+    const QDir dir(m_site.path());
+    QVERIFY(dir.mkpath(u"restricted"_qs));
+    struct File {
+        QString name;
+        QByteArray html;
+        QDateTime modified;
+    };
+    const QDateTime old(QDate(2003, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    const QDateTime newer(QDate(2005, 6, 7), QTime(8, 9, 10), Qt::UTC);
+    const QList<File> files{
+        {u"restricted/top.html"_qs,
+         ("<html><head><title>top</title></head><frameset cols='*,*,*'>"
+          "<frame src='a.html'><frame src='b.html'><frame src='" +
+          server.Url(u"/other"_qs).toUtf8() + "'></frameset></html>"),
+         old},
+        {u"restricted/a.html"_qs,
+         "<html><head><meta charset='shift_jis'><title>a</title><script>var x;</script></head>"
+         "<body bgcolor='#ff0000' style='color: blue'><a href='b.html'>b</a>"
+         "<img src='../dot.png' alt='dot'><object classid='clsid:1234' codetype='x/y'>"
+         "</object><applet code='A.class'></applet></body></html>",
+         old},
+        {u"restricted/b.html"_qs, "<html><head><title>b</title></head><body></body></html>", newer},
+    };
+    for (const File &f : files) {
+        QFile file(dir.filePath(f.name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(f.html);
+        QVERIFY(file.flush()); // before the time is set, or writing sets it again
+        QVERIFY(file.setFileTime(f.modified, QFileDevice::FileModificationTime));
+    }
+    QVERIFY(
+        QFile::copy(qEnvironmentVariable("QM_SOURCE_DIR") + u"/tests/fixtures/engine/dot.png"_qs,
+                    dir.filePath(u"dot.png"_qs)));
+    const auto engineDate = [](const QDateTime &t) {
+        return t.toLocalTime().toString(u"MM/dd/yyyy hh:mm:ss"_qs);
+    };
+
+    QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(dir.filePath(u"restricted/top.html"_qs)).toString()),
+             u"top"_qs);
+    QVERIFY(!m_f->browser->Rules().scripts);
+    const engine::DocumentSnapshot &top = m_f->browser->Snapshot();
+    QVERIFY(top.readable);
+    QCOMPARE(top.url, m_f->browser->LocationURL());
+    QCOMPARE(top.lastModified, engineDate(old));
+    QCOMPARE(top.fileModifiedDate, old.toLocalTime().toString(u"MM/dd/yyyy"_qs));
+    QCOMPARE(top.fileSize, QString::number(QFileInfo(dir.filePath(files[0].name)).size()));
+    QCOMPARE(top.frames.size(), 3);
+
+    const engine::DocumentSnapshot &a = top.frames[0];
+    QVERIFY(a.readable);
+    QCOMPARE(a.title, u"a"_qs);
+    QCOMPARE(a.charset, u"Shift_JIS"_qs);
+    QCOMPARE(a.bgColor, u"#ff0000"_qs);
+    QCOMPARE(a.bodyStyle, u"color: blue"_qs);
+    QCOMPARE(a.scripts, 1);
+    QCOMPARE(a.anchors.size(), 1);
+    QVERIFY(a.anchors[0].endsWith(u"/restricted/b.html"_qs));
+    QCOMPARE(a.images.size(), 1);
+    QCOMPARE(a.images[0].alt, u"dot"_qs);
+    QVERIFY(a.images[0].complete);
+    QCOMPARE(a.images[0].width, 1);
+    QCOMPARE(a.objects.size(), 2);
+    QCOMPARE(a.objects[0].classid, u"clsid:1234"_qs);
+    QCOMPARE(a.objects[0].codetype, u"x/y"_qs);
+    QCOMPARE(a.objects[1].tag, u"applet"_qs);
+    QCOMPARE(a.objects[1].code, u"A.class"_qs);
+
+    QCOMPARE(top.frames[1].lastModified, engineDate(newer));
+    QVERIFY(!top.frames[2].readable); // another site's document may not be read
 }
 
 void TestWebBrowserFeatures::editAndZoomCommands() {
