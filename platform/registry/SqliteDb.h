@@ -11,11 +11,14 @@
 
 namespace registry {
 
+// Finalizes the connection's cached statements, then closes it.
 struct SqliteCloser {
-    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+    void operator()(sqlite3 *db) const;
 };
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
+// A prepared statement. Statements are kept per connection and SQL text between uses (reset,
+// bindings cleared), since preparing dominates the cost of a short registry call.
 class Statement final {
 public:
     Statement(sqlite3 *db, std::string_view sql);
@@ -33,6 +36,8 @@ public:
     std::vector<std::uint8_t> columnBlob(int column) const;
 
 private:
+    sqlite3 *FDb = nullptr;
+    std::string FSql; // a copy: callers may pass a temporary
     sqlite3_stmt *FStatement = nullptr;
     int FPrepareResult = SQLITE_OK;
 };
