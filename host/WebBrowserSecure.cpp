@@ -4,14 +4,11 @@
 
 #include "host/WebBrowserSecure.h"
 
-#include "host/EngineRegistration.h"
 #include "platform/com/KnownGuids.h"
 #include "util/utility.h"
 
-#include <QCoreApplication>
 
 TWebBrowserSecure::TWebBrowserSecure(QWidget *parent) : TWebBrowser(parent) {
-    RegisterEngineServer(QCoreApplication::applicationFilePath().toStdString());
     BindFileDownload();
     // The engine asks its site for the host interfaces and reads the ambient properties now.
     SetClientSite(static_cast<IDocHostShowUI *>(this));

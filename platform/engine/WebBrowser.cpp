@@ -6,11 +6,13 @@
 #include "platform/engine/EnginePage.h"
 #include "platform/engine/HomePage.h"
 #include "platform/engine/RequestInterceptor.h"
+#include "platform/engine/EngineRegistration.h"
 #include "platform/engine/SecurityChain.h"
 #include "platform/wininet/WinInet.h"
 
 #include <QLoggingCategory>
 #include <QMessageBox>
+#include <QCoreApplication>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -39,6 +41,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
       m_interceptor(std::make_unique<engine::RequestInterceptor>()),
       m_cookies(std::make_unique<engine::CookieFilter>(m_profile->cookieStore())),
       m_identity(engine::MakeBrowserIdentity()) {
+    engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());
     m_engineUserAgent = m_profile->httpUserAgent();
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);

@@ -4,10 +4,10 @@
 
 #include "HostFixture.h"
 
-#include "host/EngineRegistration.h"
 #include "platform/com/DispParams.h"
 #include "platform/com/KnownGuids.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "platform/engine/EngineRegistration.h"
 #include "platform/registry/RegistryObjects.h"
 
 #include <QApplication>
@@ -640,9 +640,9 @@ void TestWebBrowserSecure::engineVersionFromRegisteredServer() {
     file.write("no version here");
     file.close();
     SetEngineServer("/nonexistent/engine.so");
-    QVERIFY(!RegisterEngineServer(plain.toStdString()));
-    QCOMPARE(TWebBrowserSecure().GetIEVersion(), ours); // registered itself at creation
-    QVERIFY(RegisterEngineServer(plain.toStdString())); // a working registration stays
+    QVERIFY(!engine::RegisterEngineClass(plain.toStdString()));
+    QCOMPARE(TWebBrowserSecure().GetIEVersion(), ours);        // registered itself at creation
+    QVERIFY(engine::RegisterEngineClass(plain.toStdString())); // a working registration stays
     QCOMPARE(TWebBrowserSecure().GetIEVersion(), ours);
 }
 
