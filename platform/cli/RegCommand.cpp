@@ -187,29 +187,9 @@ void PrintValue(std::ostream &out, const std::string &name, DWORD type,
         << cli::FormatData(type, data) << "\n";
 }
 
-std::vector<std::string> Enumerate(HKEY key, bool keys) {
-    std::vector<std::string> names;
-    std::vector<char> buffer(256);
-    for (DWORD index = 0;;) {
-        DWORD chars = DWORD(buffer.size());
-        const LONG status = keys ? RegEnumKeyExA(key, index, buffer.data(), &chars, nullptr,
-                                                 nullptr, nullptr, nullptr)
-                                 : RegEnumValueA(key, index, buffer.data(), &chars, nullptr,
-                                                 nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(buffer.data(), chars);
-        ++index;
-    }
-}
-
 // The name as stored, which may differ in case from the one asked for.
 std::string StoredName(HKEY key, const std::string &name) {
-    for (const auto &stored : Enumerate(key, false))
+    for (const auto &stored : registry::EnumerateNames(key, false))
         if (registry::SameName(stored, name))
             return stored;
     return name;
@@ -217,7 +197,7 @@ std::string StoredName(HKEY key, const std::string &name) {
 
 LONG QueryKey(HKEY key, const std::string &display, bool recursive, std::ostream &out) {
     out << "\n" << display << "\n";
-    for (const auto &name : Enumerate(key, false)) {
+    for (const auto &name : registry::EnumerateNames(key, false)) {
         DWORD type = REG_NONE;
         LONG status = ERROR_SUCCESS;
         const auto data = ReadData(key, name, type, status);
@@ -225,7 +205,7 @@ LONG QueryKey(HKEY key, const std::string &display, bool recursive, std::ostream
             return status;
         PrintValue(out, name, type, data);
     }
-    for (const auto &child : Enumerate(key, true)) {
+    for (const auto &child : registry::EnumerateNames(key, true)) {
         if (!recursive) {
             out << "\n" << display << "\\" << child;
             continue;
@@ -318,7 +298,7 @@ int Delete(const Options &options, std::ostream &out, std::ostream &err) {
         status = RegOpenKeyExA(target->path.root, target->path.subKey.c_str(), 0, KEY_ALL_ACCESS,
                                key.out());
         if (status == ERROR_SUCCESS && options.allValues) {
-            for (const auto &name : Enumerate(key.get(), false))
+            for (const auto &name : registry::EnumerateNames(key.get(), false))
                 if ((status = RegDeleteValueA(key.get(), name.c_str())) != ERROR_SUCCESS)
                     break;
         } else if (status == ERROR_SUCCESS) {

@@ -64,4 +64,24 @@ std::string RootKeyName(HKEY root) {
     return {};
 }
 
+std::vector<std::string> EnumerateNames(HKEY key, bool keys) {
+    std::vector<std::string> names;
+    std::vector<char> buffer(256);
+    for (DWORD index = 0;;) {
+        DWORD chars = static_cast<DWORD>(buffer.size());
+        const LONG status = keys ? RegEnumKeyExA(key, index, buffer.data(), &chars, nullptr,
+                                                 nullptr, nullptr, nullptr)
+                                 : RegEnumValueA(key, index, buffer.data(), &chars, nullptr,
+                                                 nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (status != ERROR_SUCCESS)
+            return names;
+        names.emplace_back(buffer.data(), chars);
+        ++index;
+    }
+}
+
 } // namespace registry

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace registry {
 
@@ -20,5 +21,7 @@ std::optional<RootedPath> ParseRootedPath(std::string_view path);
 bool SameName(std::string_view a, std::string_view b);
 // "HKEY_CURRENT_USER" and so on; empty for a key that is not predefined.
 std::string RootKeyName(HKEY root);
+// The names of a key's sub-keys (keys) or values, in enumeration order; empty on any error.
+std::vector<std::string> EnumerateNames(HKEY key, bool keys);
 
 } // namespace registry

@@ -181,39 +181,11 @@ bool TRegistry::HasSubKeys() {
 }
 
 std::vector<std::string> TRegistry::GetKeyNames() {
-    std::vector<std::string> names;
-    std::vector<char> buffer(256);
-    for (DWORD index = 0;;) {
-        DWORD chars = static_cast<DWORD>(buffer.size());
-        const LONG status = RegEnumKeyExA(ValueKey(), index, buffer.data(), &chars, nullptr,
-                                          nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(buffer.data(), chars);
-        ++index;
-    }
+    return registry::EnumerateNames(ValueKey(), true);
 }
 
 std::vector<std::string> TRegistry::GetValueNames() {
-    std::vector<std::string> names;
-    std::vector<char> buffer(256);
-    for (DWORD index = 0;;) {
-        DWORD chars = static_cast<DWORD>(buffer.size());
-        const LONG status = RegEnumValueA(ValueKey(), index, buffer.data(), &chars, nullptr,
-                                          nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (status != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(buffer.data(), chars);
-        ++index;
-    }
+    return registry::EnumerateNames(ValueKey(), false);
 }
 
 bool TRegistry::ValueExists(const std::string &name) {
