@@ -5,6 +5,7 @@
 #include "app/FileFilter.h"
 #include "app/ImageList.h"
 #include "app/StatusPanels.h"
+#include "policy/LocalBrowseSettings.h"
 #include "ui_MainPanel.h"
 
 #include <QColorDialog>
@@ -17,6 +18,7 @@
 // namespace.
 static void InitLayoutResources() {
     Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(security);
 }
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
@@ -105,4 +107,6 @@ void TForm1::LayoutNonVisual() {
     imgSecurityZone->setObjectName(u"imgSecurityZone"_qs);
     SecurityImage = new TImageList(QSize(20, 20), this);
     SecurityImage->setObjectName(u"SecurityImage"_qs);
+    for (int category = 0; category < 7; ++category)
+        SecurityImage->Add(QIcon(u":/security/"_qs + QString::number(category) + u".svg"_qs));
 }

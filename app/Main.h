@@ -25,7 +25,16 @@
 //   StatusPanel0 … StatusPanel3  the panels of StatusBar1
 //   imgMenu4         colour swatches of pmMenu4
 
+#include "platform/com/Dispatch.h"
+#include "platform/com/Unknown.h"
+#include "platform/urlmon/SecurityManager.h"
+#include "platform/urlmon/ZoneManager.h"
+#include "policy/ZoneDisplay.h"
+
 #include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
 
 class QAction;
 class QColorDialog;
@@ -35,11 +44,16 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QPainter;
 class QProgressBar;
+class QRect;
 class QTimer;
 class QToolBar;
 class TImageList;
+class TLocalBrowseSettings;
 class TStatusBar;
+class TWebBrowser;
+class TWebBrowserSecure;
 
 // The main window. Components are owned by the Qt object tree; the pointers below only name them.
 class TForm1 final : public QMainWindow {
@@ -100,7 +114,42 @@ public:
     QColorDialog *ColorDialog1 = nullptr;
     TImageList *imgMenu4 = nullptr, *imgSecurityZone = nullptr, *SecurityImage = nullptr;
 
+    // --- Start-up and navigation ---------------------------------------------------------------
+    // The window's creation: the browser host, its events, the settings, the zone list and the
+    // command line (arguments without the program name; automation: no navigation).
+    void FormCreate(const QStringList &arguments, bool automation = false);
+    void Go();
+    void GoHome();
+
+    TWebBrowserSecure *BrowserHost = nullptr; // child of Panel1
+    ComPtr<IUnknown> BrowserIdentity;
+    ComPtr<IInternetSecurityManager> SecurityManager;
+    ComPtr<IInternetZoneManager> ZoneManager;
+    QStringList ZoneNames;
+    int UnknownZoneIndex = -1;
+
+    // --- Browser events ------------------------------------------------------------------------
+    void WireBrowserEvents();
+    // Writes a line to the log window when it exists (and to stderr with QUILLMERE_EVENT_LOG set).
+    void LogLine(const QString &text);
+    QObject *Form2 = nullptr; // the log window; none yet
+
+    // --- Zone policy and display -----------------------------------------------------------------
+    void LoadLocalBrowseSettings();
+    const TLocalBrowseSettings &LocalBrowse() const { return *FLocalBrowse; }
+    int ZoneForUrl(const QString &address);
+    int CurrentZone = -1;
+    TSecurityCategories SecurityCategories;
+    QString PageDateText;
+
 private:
+    void BuildZoneList();
+    void HandleCommandLine(const QStringList &arguments);
+    bool IsTopLevel(IDispatch *dispatch) const;
+    void DrawZonePanel(QPainter &painter, const QRect &rect);
+    void DrawCategoryPanel(QPainter &painter, const QRect &rect);
+    std::unique_ptr<TLocalBrowseSettings> FLocalBrowse;
+
     void LayoutFileMenu();
     void LayoutEditMenu();
     void LayoutViewMenu();

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-webengine-dev qt6-webengine-dev-tools
     libqt6webenginecore6-bin
     libsqlite3-dev sqlite3
-    dbus dbus-x11 xvfb xauth x11-apps
+    dbus dbus-x11 xvfb xauth x11-apps imagemagick
     fonts-noto-cjk
     libbenchmark-dev libgl-dev
     clang-format

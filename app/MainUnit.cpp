@@ -1,0 +1,28 @@
+#include "app/MainUnit.h"
+
+#include <memory>
+
+namespace {
+constexpr const char *kOptionKey = "Software\\Tarnwick\\Lumenvale\\1.0";
+std::unique_ptr<TRegistryIniFile> g_reader;
+std::unique_ptr<TRegistryIniFile> g_writer;
+} // namespace
+
+TRegistryIniFile *MainIniReader = nullptr;
+TRegistryIniFile *MainIniWriter = nullptr;
+
+void InitializeMainUnit() {
+    g_reader = std::make_unique<TRegistryIniFile>(kOptionKey, KEY_QUERY_VALUE);
+    g_writer = std::make_unique<TRegistryIniFile>(kOptionKey, KEY_ALL_ACCESS);
+    MainIniReader = g_reader.get();
+    MainIniWriter = g_writer.get();
+}
+
+void FinalizeMainUnit() {
+    MainIniReader = nullptr;
+    MainIniWriter = nullptr;
+    g_reader.reset();
+    g_writer.reset();
+}
+
+void DebugTrace(const QString &) {}

@@ -1,0 +1,16 @@
+#pragma once
+// Module-level objects of unit Main: the two ini-file objects on the option key and the trace
+// routine. Created by InitializeMainUnit before any window, freed by FinalizeMainUnit.
+
+#include "platform/registry/RegistryObjects.h"
+
+#include <QString>
+
+extern TRegistryIniFile *MainIniReader; // query access
+extern TRegistryIniFile *MainIniWriter; // full access
+
+void InitializeMainUnit();
+void FinalizeMainUnit();
+
+// Takes a trace text and does nothing with it.
+void DebugTrace(const QString &text);
