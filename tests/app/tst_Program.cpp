@@ -1,0 +1,200 @@
+// The real program as a process: the command line, the window caption from the page title, and
+// the zone a saved page gets. The program mirrors its log lines to stderr when QUILLMERE_EVENT_LOG
+// is set; the tests read them there.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int kStartTimeout = 60000;
+
+class Program final {
+public:
+    Program(const QString &platformDir, const QStringList &arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QUILLMERE_PLATFORM_DIR"_qs, platformDir);
+        env.insert(u"QUILLMERE_EVENT_LOG"_qs, u"1"_qs);
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        FProcess.setProcessEnvironment(env);
+        FProcess.start(QStringLiteral(QM_PROGRAM), arguments);
+    }
+    ~Program() {
+        FProcess.kill();
+        FProcess.waitForFinished();
+    }
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // Waits until a log line starts with prefix; the line, or empty when the program ended or
+    // the time ran out.
+    QString WaitForLine(const QString &prefix, int timeout = kStartTimeout) {
+        QString found;
+        (void)QTest::qWaitFor(
+            [&] {
+                Read();
+                for (const QString &line : std::as_const(FLines))
+                    if (line.startsWith(prefix)) {
+                        found = line;
+                        return true;
+                    }
+                return FProcess.state() == QProcess::NotRunning;
+            },
+            timeout);
+        return found;
+    }
+    bool Running() const { return FProcess.state() == QProcess::Running; }
+    QStringList Lines() {
+        Read();
+        return FLines;
+    }
+
+private:
+    void Read() {
+        FBuffer += FProcess.readAllStandardError();
+        qsizetype end;
+        while ((end = FBuffer.indexOf('\n')) >= 0) {
+            FLines.append(QString::fromUtf8(FBuffer.left(end)));
+            FBuffer.remove(0, end + 1);
+        }
+    }
+    QProcess FProcess;
+    QByteArray FBuffer;
+    QStringList FLines;
+};
+
+void SetOption(const QString &platformDir, const QString &section, const QString &name,
+               const QString &data) {
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QUILLMERE_PLATFORM_DIR"_qs, platformDir);
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(QM_TOOL),
+               {u"reg"_qs, u"add"_qs, u"HKCU\\Software\\Tarnwick\\Lumenvale\\1.0\\"_qs + section,
+                u"/v"_qs, name, u"/d"_qs, data, u"/f"_qs});
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), 0);
+}
+
+QString FixtureDir() {
+    return qEnvironmentVariable("QM_SOURCE_DIR") + u"/tests/fixtures/localweb/"_qs;
+}
+
+} // namespace
+
+class tst_Program final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("navigated"); // empty: nothing is navigated
+
+        QTest::newRow("no argument: home page") << QStringList() << "about:blank";
+        QTest::newRow("path, second argument ignored")
+            << QStringList{FixtureDir() + u"restricted.example/index.html"_qs, u"-x"_qs}
+            << QUrl::fromLocalFile(FixtureDir() + u"restricted.example/index.html"_qs).toString();
+        QTest::newRow("switch") << QStringList{u"-automation-test"_qs} << "";
+        QTest::newRow("empty argument") << QStringList{QString()} << "";
+    }
+
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, navigated);
+        QTemporaryDir dir;
+        Program program(dir.path(), arguments);
+        if (navigated.isEmpty()) {
+            // Nothing to wait for but a while in which nothing may happen.
+            QTest::qWait(4000);
+            QVERIFY(program.Running());
+            for (const QString &line : program.Lines())
+                QVERIFY2(!line.startsWith(u"BeforeNavigate2"_qs), qPrintable(line));
+        } else {
+            QCOMPARE(program.WaitForLine(u"DocumentComplete: "_qs),
+                     u"DocumentComplete: "_qs + navigated);
+        }
+    }
+
+    // A saved page of a host in the restricted zone: judged by its Internet address its script
+    // does not run, so the caption keeps the page's own title; judged by the fixed zone (3) it
+    // runs and renames the page.
+    void savedPageZone_data() {
+        QTest::addColumn<QString>("useOriginalUrl");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("zone");
+        QTest::newRow("original url on") << "1"
+                                         << "original title"
+                                         << "Zone=4 Handled=1";
+        QTest::newRow("original url off") << "0"
+                                          << "renamed by script"
+                                          << "Zone=3 Handled=1";
+    }
+
+    void savedPageZone() {
+        QFETCH(QString, useOriginalUrl);
+        QFETCH(QString, title);
+        QFETCH(QString, zone);
+        QTemporaryDir dir;
+        SetOption(dir.path(), u"LocalBrowse"_qs, u"Directory"_qs, FixtureDir());
+        SetOption(dir.path(), u"SecurityOption"_qs, u"UseOrginalUrl"_qs, useOriginalUrl);
+        QProcess sites;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QUILLMERE_PLATFORM_DIR"_qs, dir.path());
+        sites.setProcessEnvironment(env);
+        sites.start(QStringLiteral(QM_TOOL),
+                    {u"sites"_qs, u"add"_qs, u"4"_qs, u"restricted.example"_qs});
+        QVERIFY(sites.waitForFinished());
+        QCOMPARE(sites.exitCode(), 0);
+
+        const QString page = FixtureDir() + u"restricted.example/index.html"_qs;
+        Program program(dir.path(), {page});
+        QVERIFY(!program.WaitForLine(u"DocumentComplete: "_qs).isEmpty());
+        const QStringList lines = program.Lines();
+        QVERIFY2(lines.contains(u"TitleChange: "_qs + title), qPrintable(lines.join(u'\n')));
+        QVERIFY(!lines.contains(u"TitleChange: "_qs + (title == u"original title"_qs
+                                                           ? u"renamed by script"_qs
+                                                           : u"original title"_qs)) ||
+                title == u"renamed by script"_qs);
+        const QString zoneLine = u"URL="_qs + QUrl::fromLocalFile(page).toString() + u' ' + zone;
+        QVERIFY2(lines.contains(zoneLine), qPrintable(lines.join(u'\n')));
+    }
+
+    // Bad input still opens a window that keeps running.
+    void badArguments_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("nonexistent file") << "/nonexistent/dir/page.html";
+        QTest::newRow("directory") << QDir::tempPath();
+        QTest::newRow("100,000 characters")
+            << u"http://example.invalid/"_qs + QString(100000, u'a');
+    }
+
+    void badArguments() {
+        QFETCH(QString, argument);
+        QTemporaryDir dir;
+        Program program(dir.path(), {argument});
+        QVERIFY(!program.WaitForLine(u"BeforeNavigate2: "_qs).isEmpty());
+        QTest::qWait(2000);
+        QVERIFY(program.Running());
+    }
+
+    void damagedOptionStore() {
+        QTemporaryDir dir;
+        QFile store(dir.filePath(u"user.db"_qs));
+        QVERIFY(store.open(QIODevice::WriteOnly));
+        store.write("this is not a database");
+        store.close();
+        Program program(dir.path(), {FixtureDir() + u"restricted.example/index.html"_qs});
+        QVERIFY(!program.WaitForLine(u"DocumentComplete: "_qs).isEmpty());
+        QVERIFY(program.Running());
+        bool reported = false;
+        for (const QString &line : program.Lines())
+            reported = reported || (line.contains(u"user.db"_qs) && line.contains(u"damaged"_qs));
+        QVERIFY(reported);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Program)
+#include "tst_Program.moc"
