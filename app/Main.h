@@ -25,6 +25,7 @@
 //   StatusPanel0 … StatusPanel3  the panels of StatusBar1
 //   imgMenu4         colour swatches of pmMenu4
 
+#include "app/VisitHistory.h"
 #include "platform/com/Dispatch.h"
 #include "platform/com/Unknown.h"
 #include "platform/urlmon/SecurityManager.h"
@@ -50,6 +51,7 @@ class QRect;
 class QTimer;
 class QToolBar;
 class TImageList;
+class TKeyRouter;
 class TLocalBrowseSettings;
 class TStatusBar;
 class TWebBrowser;
@@ -118,8 +120,24 @@ public:
     // The window's creation: the browser host, its events, the settings, the zone list and the
     // command line (arguments without the program name; automation: no navigation).
     void FormCreate(const QStringList &arguments, bool automation = false);
-    void Go();
-    void GoHome();
+    // Navigation commands: each is one call on the engine; addresses go to it unchanged.
+    void Go();     // the address box text; nothing without BrowserHost
+    void GoHome(); // the engine's home page
+    void GoBack();
+    void GoForward();
+    void Refresh(); // a complete reload while Ctrl is held
+    void Stop();    // only while the engine is busy
+    // A history menu item was chosen: HistoryPos := its index, Navigate2 to its address.
+    void HistoryItemClick(QAction *item);
+    // The page at url reported its title: the address box list, the history and its menu.
+    void RecordVisit(const QString &url);
+    // Back and forward enabling from the engine's command-state event.
+    void CommandStateChange(LONG command, bool enable);
+    // Alt+D: the address box becomes the active control with its text selected.
+    void FocusAddressBox();
+    // New window: another process of this program without arguments. False when it cannot start.
+    bool LaunchProgram(const QString &file, const QStringList &parameters = {});
+    const TVisitHistory &Visits() const { return FVisits; }
 
     TWebBrowserSecure *BrowserHost = nullptr; // child of Panel1
     ComPtr<IUnknown> BrowserIdentity;
@@ -133,6 +151,10 @@ public:
     // Writes a line to the log window when it exists (and to stderr with QUILLMERE_EVENT_LOG set).
     void LogLine(const QString &text);
     QObject *Form2 = nullptr; // the log window; none yet
+    // Shows or hides the status bar, checks its View menu item and stores "Window"/"StatusBar".
+    void ShowStatusBar(bool visible);
+    // Text size, encoding, source and the colour commands: only for HTML documents.
+    void EnablePageCommands(bool enabled);
 
     // --- Zone policy and display -----------------------------------------------------------------
     void LoadLocalBrowseSettings();
@@ -145,6 +167,10 @@ public:
 private:
     void BuildZoneList();
     void HandleCommandLine(const QStringList &arguments);
+    void WireNavigation();
+    void RebuildHistoryMenu();
+    TVisitHistory FVisits;
+    TKeyRouter *FKeyRouter = nullptr; // child of this window
     bool IsTopLevel(IDispatch *dispatch) const;
     void DrawZonePanel(QPainter &painter, const QRect &rect);
     void DrawCategoryPanel(QPainter &painter, const QRect &rect);

@@ -11,10 +11,12 @@
 #include "platform/urlmon/WideText.h"
 #include "platform/urlmon/ZoneIcon.h"
 #include "policy/LocalBrowseSettings.h"
+#include "tools/DropTarget.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStyle>
 
@@ -27,10 +29,11 @@ void TForm1::FormCreate(const QStringList &arguments, bool automation) {
     BrowserHostPlaceholder = nullptr;
 
     WireBrowserEvents();
+    WireNavigation();
     BrowserHost->SetOffline(false);
     BrowserHost->SetUserAgent(u"Use IE Control Browser"_qs);
-    // The drop target of the address box, the debug features and the colour menu copy come with
-    // their own modules.
+    TDropTarget::Install(ComboBox1->lineEdit());
+    // The debug features and the colour menu copy come with their own modules.
     LoadLocalBrowseSettings();
     StatusBar1->setVisible(AppOption->ShowStatusBar());
     txtMessage->setVisible(false);
@@ -95,14 +98,6 @@ void TForm1::HandleCommandLine(const QStringList &arguments) {
         return;
     ComboBox1->setEditText(first);
     Go();
-}
-
-void TForm1::Go() {
-    BrowserHost->Navigate(ComboBox1->currentText());
-}
-
-void TForm1::GoHome() {
-    BrowserHost->GoHome();
 }
 
 void TForm1::LoadLocalBrowseSettings() {
