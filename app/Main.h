@@ -159,6 +159,11 @@ public:
     // --- Zone policy and display -----------------------------------------------------------------
     void LoadLocalBrowseSettings();
     const TLocalBrowseSettings &LocalBrowse() const { return *FLocalBrowse; }
+    // The setters write at once; an empty directory is refused (false, nothing changes).
+    bool SetLocalWebDirectory(const QString &directory);
+    void SetDownloadControlFlags(DWORD flags);
+    void SetUseOrginalUrl(bool value);
+    void SetDefaultSecurityZone(int zone);
     int ZoneForUrl(const QString &address);
     int CurrentZone = -1;
     TSecurityCategories SecurityCategories;

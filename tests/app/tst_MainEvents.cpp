@@ -1,0 +1,322 @@
+// The main window's browser events on the real host control (offscreen, no page loaded unless a
+// test says so): page messages, the bars the page asks for, progress, per-page state, the zone
+// policy with the platform security manager, and the status bar's panel hints.
+
+#include "app/Main.h"
+#include "app/MainUnit.h"
+#include "app/StatusPanels.h"
+#include "host/WebBrowserSecure.h"
+#include "options/appoption.h"
+#include "platform/engine/EngineEnvironment.h"
+#include "policy/LocalBrowseSettings.h"
+
+#include <QAction>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr DWORD kUrlActionScriptRun = 0x1400;
+constexpr DWORD kUrlActionCookies = 0x1A02;
+
+std::u16string Wide(const QString &text) {
+    return text.toStdU16String();
+}
+
+} // namespace
+
+class TestMainEvents final : public QObject {
+    Q_OBJECT
+public:
+    static void initMain() { engine::PrepareEngineEnvironment(); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(FPlatform.isValid() && FWeb.isValid());
+        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
+        appoption::Initialize();
+        InitializeMainUnit();
+    }
+    void cleanupTestCase() {
+        FinalizeMainUnit();
+        appoption::Finalize();
+    }
+    void init() {
+        FForm = std::make_unique<TForm1>();
+        FForm->FormCreate({}, true);
+        FForm->resize(TForm1::LayoutWidth, TForm1::LayoutHeight);
+    }
+    void cleanup() { FForm.reset(); }
+
+    // OK-only page messages go to the strip when the option is off; the page gets 1.
+    void showMessage_data() {
+        QTest::addColumn<bool>("option");
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("handled");
+        QTest::addColumn<bool>("stripShown");
+        QTest::newRow("alert, option off") << false << 0u << u"保存しました"_qs << true << true;
+        QTest::newRow("alert with icon bits") << false << 0x30u << u"注意"_qs << true << true;
+        QTest::newRow("empty alert") << false << 0u << QString() << true << false;
+        QTest::newRow("confirm stays a dialog")
+            << false << 1u << u"よろしいですか"_qs << false << false;
+        QTest::newRow("option on") << true << 0u << u"保存しました"_qs << false << false;
+    }
+    void showMessage() {
+        QFETCH(bool, option);
+        QFETCH(uint, type);
+        QFETCH(QString, text);
+        QFETCH(bool, handled);
+        QFETCH(bool, stripShown);
+        AppOption->SetShowMessage(option);
+        std::u16string wide = Wide(text);
+        LRESULT result = 0;
+        bool wasHandled = false;
+        Host()->OnShowMessage(Host(), nullptr, wide.data(), nullptr, type, nullptr, 0, result,
+                              wasHandled);
+        AppOption->SetShowMessage(true);
+        QCOMPARE(wasHandled, handled);
+        QCOMPARE(result, LRESULT(handled ? 1 : 0));
+        QCOMPARE(!FForm->txtMessage->isHidden(), stripShown);
+        if (stripShown)
+            QCOMPARE(FForm->txtMessage->text(), text);
+    }
+
+    // The menu item and the page's request both show or hide the bar and store the choice.
+    void statusBarToggle() {
+        FForm->StatusBar3->trigger(); // checked -> hidden
+        QVERIFY(FForm->StatusBar1->isHidden());
+        QVERIFY(!FForm->StatusBar3->isChecked());
+        QCOMPARE(MainIniReader->ReadBool("Window", "StatusBar", true), false);
+        Host()->OnStatusBar(Host(), true);
+        QVERIFY(!FForm->StatusBar1->isHidden());
+        QVERIFY(FForm->StatusBar3->isChecked());
+        QCOMPARE(MainIniReader->ReadBool("Window", "StatusBar", false), true);
+    }
+
+    void barRequests() {
+        Host()->OnToolBar(Host(), false);
+        for (QToolBar *band : {FForm->ToolBar3, FForm->CoolBand2, FForm->ToolBar2, FForm->ToolBar1})
+            QVERIFY2(band->isHidden(), qPrintable(band->objectName()));
+        Host()->OnMenuBar(Host(), false);
+        QVERIFY(FForm->MainMenu1->isHidden());
+        Host()->OnToolBar(Host(), true);
+        Host()->OnMenuBar(Host(), true);
+        QVERIFY(!FForm->CoolBand2->isHidden() && !FForm->MainMenu1->isHidden());
+    }
+
+    // Position truncates toward zero; progress beyond the maximum or no maximum changes nothing
+    // but the busy display.
+    void progress_data() {
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<int>("progressMax");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("a third") << 1 << 3 << 33 << true;
+        QTest::newRow("complete") << 10000 << 10000 << 100 << true;
+        QTest::newRow("past the maximum") << 7 << 5 << 0 << true;
+        QTest::newRow("large values") << 2000000000 << 2000000000 << 100 << true;
+        QTest::newRow("no maximum") << 5 << 0 << 0 << false;
+        QTest::newRow("finished (-1)") << -1 << 100 << 0 << false;
+    }
+    void progress() {
+        QFETCH(int, progress);
+        QFETCH(int, progressMax);
+        QFETCH(int, position);
+        QFETCH(bool, busy);
+        StartTopLevelNavigation();
+        Host()->OnProgressChange(Host(), progress, progressMax);
+        QCOMPARE(FForm->ProgressBar1->value(), position);
+        QCOMPARE(!FForm->ProgressBar1->isHidden(), busy);
+        if (position > 0)
+            QCOMPARE(FForm->ProgressBar1->toolTip(),
+                     u"進行状況 "_qs + QString::number(position) + u'%');
+    }
+
+    // A frame's navigation leaves the page state; the top-level one resets it and the strip.
+    void beforeNavigateResetsOnlyTopLevel() {
+        FForm->CurrentZone = 4;
+        FForm->SecurityCategories.set(scScript);
+        FForm->PageDateText = u"2024/01/02"_qs;
+        FForm->txtMessage->setText(u"前のページ"_qs);
+        FForm->txtMessage->setVisible(true);
+        bool cancel = false;
+        Host()->OnBeforeNavigate2(Host(), nullptr, u"about:blank"_qs, 0, {}, {}, {}, cancel);
+        QCOMPARE(FForm->CurrentZone, 4);
+        QVERIFY(FForm->SecurityCategories.any());
+        QVERIFY(!FForm->txtMessage->isHidden());
+        StartTopLevelNavigation();
+        QCOMPARE(FForm->CurrentZone, -1);
+        QVERIFY(FForm->SecurityCategories.none());
+        QVERIFY(FForm->PageDateText.isEmpty());
+        QVERIFY(FForm->txtMessage->isHidden() && FForm->txtMessage->text().isEmpty());
+        QVERIFY(!cancel);
+    }
+
+    // Actions are recorded by category and always left to the platform.
+    void processUrlActionRecordsCategories() {
+        for (DWORD action : {kUrlActionScriptRun, kUrlActionScriptRun, kUrlActionCookies}) {
+            bool handled = true;
+            const HRESULT hr = Host()->OnProcessUrlAction(Host(), u"http://a.example/"_qs, action,
+                                                          nullptr, 0, nullptr, 0, 0, 0, handled);
+            QCOMPARE(hr, INET_E_DEFAULT_ACTION);
+            QVERIFY(!handled);
+        }
+        TSecurityCategories expected;
+        expected.set(scScript);
+        expected.set(scCookie);
+        QCOMPARE(FForm->SecurityCategories, expected);
+    }
+
+    // Local files: inside the directory by their Internet address when asked, otherwise and
+    // outside the directory the fixed zone; hostile paths never gain trust.
+    void mapUrlToZone_data() {
+        QTest::addColumn<bool>("useOriginal");
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<int>("zone");
+        QTest::newRow("restricted host by its address")
+            << true << u"restricted.example/a.html"_qs << 4;
+        QTest::newRow("fixed zone when not by address")
+            << false << u"restricted.example/a.html"_qs << 3;
+        QTest::newRow("outside the directory") << true << u"../outside.html"_qs << 3;
+        QTest::newRow("dot segments climbing out")
+            << true << u"restricted.example/../../x.html"_qs << 3;
+        QTest::newRow("encoded separator stays in its host")
+            << true << u"restricted.example%2Fa.html"_qs << 4;
+        QTest::newRow("directory name as a prefix")
+            << true << u"../@x/restricted.example/a.html"_qs << 3;
+    }
+    void mapUrlToZone() {
+        QFETCH(bool, useOriginal);
+        QFETCH(QString, relative);
+        QFETCH(int, zone);
+        AddRestrictedSite();
+        QVERIFY(FForm->SetLocalWebDirectory(FWeb.path()));
+        FForm->SetUseOrginalUrl(useOriginal);
+        FForm->SetDefaultSecurityZone(3);
+        relative.replace(u'@', QFileInfo(FWeb.path()).fileName()); // a sibling named like it
+        const std::u16string url = Wide(u"file://"_qs + FWeb.path() + u'/' + relative);
+        DWORD mapped = 99;
+        bool handled = false;
+        const HRESULT hr = Host()->OnMapUrlToZone(Host(), url.c_str(), mapped, 0, handled);
+        QVERIFY(SUCCEEDED(hr) || hr == INET_E_DEFAULT_ACTION);
+        if (handled)
+            QCOMPARE(int(mapped), zone);
+        QCOMPARE(FForm->ZoneForUrl(QString::fromStdU16String(url)), zone);
+    }
+
+    // The security identifier is only written into a buffer that can hold it.
+    void securityIdBuffer_data() {
+        QTest::addColumn<uint>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("too small") << 3u << false;
+        QTest::newRow("ample") << 512u << true;
+    }
+    void securityIdBuffer() {
+        QFETCH(uint, size);
+        QFETCH(bool, accepted);
+        QVERIFY(FForm->SetLocalWebDirectory(FWeb.path()));
+        FForm->SetUseOrginalUrl(false);
+        const std::u16string url = Wide(u"file://"_qs + FWeb.path() + u"/h.example/a.html"_qs);
+        QByteArray buffer(int(size) + 8, '\x5A');
+        DWORD length = size;
+        bool handled = false;
+        const HRESULT hr = Host()->OnGetSecurityId(
+            Host(), url.c_str(), reinterpret_cast<BYTE *>(buffer.data()), length, 0, handled);
+        QVERIFY(buffer.mid(int(size)) == QByteArray(8, '\x5A')); // nothing past the buffer
+        if (!accepted)
+            QVERIFY(!handled || FAILED(hr));
+    }
+
+    // Panel hints follow the mouse position over the four panels.
+    void panelHints_data() {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("page date") << 10 << u"ページの更新日時 2024/05/06 12:00"_qs;
+        QTest::newRow("categories") << 130 << u"セキュリティ項目スクリプト"_qs;
+        QTest::newRow("status text") << 300 << u"ステータス読み込み中"_qs;
+        QTest::newRow("zone") << TForm1::LayoutWidth - 20 << u"セキュリティーゾーン"_qs;
+    }
+    void panelHints() {
+        QFETCH(int, x);
+        QFETCH(QString, hint);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        FForm->PageDateText = u"2024/05/06 12:00"_qs;
+        FForm->SecurityCategories.set(scScript);
+        Host()->OnStatusTextChange(Host(), u"読み込み中"_qs);
+        const QPoint at(x, FForm->StatusBar1->height() / 2);
+        QHelpEvent event(QEvent::ToolTip, at, FForm->StatusBar1->mapToGlobal(at));
+        QApplication::sendEvent(FForm->StatusBar1, &event);
+        QCOMPARE(FForm->StatusBar1->toolTip(), hint);
+    }
+
+    // Real pages from a local web directory: the script runs only under the fixed Internet zone;
+    // the status bar shows the zone and the script picture (saved for looking at).
+    void localPageEndToEnd_data() {
+        QTest::addColumn<bool>("useOriginal");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("zone");
+        QTest::newRow("by Internet address") << true << u"保存ページ"_qs << 4;
+        QTest::newRow("fixed zone") << false << u"スクリプト実行"_qs << 3;
+    }
+    void localPageEndToEnd() {
+        QFETCH(bool, useOriginal);
+        QFETCH(QString, title);
+        QFETCH(int, zone);
+        AddRestrictedSite();
+        QVERIFY(QDir(FWeb.path()).mkpath(u"restricted.example"_qs));
+        QFile page(FWeb.filePath(u"restricted.example/index.html"_qs));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write(u"<html><head><meta charset='utf-8'><title>保存ページ</title></head><body>"
+                   "<script>document.title='スクリプト実行';</script><p>保存ページ</body></html>"_qs
+                       .toUtf8());
+        page.close();
+        QVERIFY(FForm->SetLocalWebDirectory(FWeb.path()));
+        FForm->SetUseOrginalUrl(useOriginal);
+        FForm->SetDefaultSecurityZone(3);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        Host()->Navigate2(QUrl::fromLocalFile(page.fileName()).toString());
+        QTRY_VERIFY_WITH_TIMEOUT(!Host()->Busy() && Host()->ReadyState() == 4, 20000);
+        QTest::qWait(300);
+        QCOMPARE(FForm->windowTitle(), title);
+        QCOMPARE(FForm->ZoneForUrl(Host()->LocationURL()), zone);
+        if (!useOriginal)
+            QVERIFY(FForm->SecurityCategories.test(scScript));
+        const QString shot = QDir::temp().filePath(u"evshots/status-%1.png"_qs.arg(zone));
+        QVERIFY(FForm->StatusBar1->grab().save(shot));
+        qInfo("status bar saved to %s", qPrintable(shot));
+    }
+
+private:
+    TWebBrowserSecure *Host() const { return FForm->BrowserHost; }
+    void StartTopLevelNavigation() {
+        bool cancel = false;
+        Host()->OnBeforeNavigate2(Host(), Host()->Application(), u"about:blank"_qs, 0, {}, {}, {},
+                                  cancel);
+    }
+    void AddRestrictedSite() {
+        static bool added = false;
+        if (added)
+            return;
+        QVERIFY(SUCCEEDED(
+            FForm->SecurityManager->SetZoneMapping(4, u"http://restricted.example", SZM_CREATE)));
+        added = true;
+    }
+
+    QTemporaryDir FPlatform;
+    QTemporaryDir FWeb;
+    std::unique_ptr<TForm1> FForm;
+};
+
+QTEST_MAIN(TestMainEvents)
+#include "tst_MainEvents.moc"
