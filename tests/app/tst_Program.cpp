@@ -180,6 +180,19 @@ private slots:
         QVERIFY(program.Running());
     }
 
+    // With page message boxes off the page's alert blocks nothing: the page goes on at once, and
+    // in debug mode the message is logged. (What the strip shows is checked in tst_MainEvents.)
+    void alertWithMessagesOff() {
+        QTemporaryDir dir;
+        SetOption(dir.path(), u"UI"_qs, u"ShowMessage"_qs, u"0"_qs);
+        SetOption(dir.path(), u"Debug"_qs, u"Enable"_qs, u"1"_qs);
+        const QString page =
+            qEnvironmentVariable("QM_SOURCE_DIR") + u"/tests/fixtures/pages/alert.html"_qs;
+        Program program(dir.path(), {page});
+        QVERIFY(!program.WaitForLine(u"TitleChange: after alert"_qs).isEmpty());
+        QVERIFY(program.Lines().contains(u"お知らせです"_qs));
+    }
+
     void damagedOptionStore() {
         QTemporaryDir dir;
         QFile store(dir.filePath(u"user.db"_qs));
