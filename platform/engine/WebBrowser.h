@@ -23,6 +23,7 @@ class QWebEngineView;
 
 namespace engine {
 class CookieFilter;
+class DocumentCommands;
 class EnginePage;
 class RequestInterceptor;
 class SecurityChain;
@@ -56,6 +57,12 @@ public:
     HRESULT ExecWB(DWORD command, DWORD option, VARIANT *in, VARIANT *out);
     HRESULT QueryStatusWB(DWORD command, DWORD *status);
     HRESULT ShowBrowserBar(const VARIANT &clsid, const VARIANT &show);
+    // The document's command target, group CGID_IWebBrowser: 1 find, 2 view source,
+    // 3 Internet options.
+    HRESULT ExecDocumentCommand(const GUID *group, DWORD command, DWORD option, VARIANT *in,
+                                VARIANT *out);
+    // Print, page setup, save as, properties and the windows they open.
+    engine::DocumentCommands &Commands();
 
     // --- Properties --------------------------------------------------------------------------
     QString LocationURL() const;
@@ -128,6 +135,7 @@ private:
     std::optional<bool> AskHost(const QString &text, DWORD type);
     void SetBusy(bool busy);
     void UpdateCommandState();
+    bool HasDocument() const;
 
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<engine::SecurityChain> m_security;
@@ -136,6 +144,7 @@ private:
     engine::EnginePage *m_page = nullptr; // owned by this widget
     QWebEngineView *m_view = nullptr;     // child widget
     QPointer<QMessageBox> m_alertBox;
+    engine::DocumentCommands *m_commands = nullptr; // child object, made on first use
 
     ComPtr<IUnknown> m_site;
     ComPtr<IDocHostUIHandler> m_uiHandler;

@@ -1,9 +1,12 @@
 // TWebBrowser: ExecWB and QueryStatusWB.
 
+#include "platform/com/KnownGuids.h"
+#include "platform/engine/DocumentCommands.h"
 #include "platform/engine/EnginePage.h"
 #include "platform/engine/WebBrowser.h"
 
 #include <QLoggingCategory>
+#include <QWebEngineView>
 
 #include <array>
 #include <cmath>
@@ -46,6 +49,33 @@ LONG ZoomLevelOf(double factor) {
 
 } // namespace
 
+engine::DocumentCommands &TWebBrowser::Commands() {
+    if (!m_commands)
+        m_commands = new engine::DocumentCommands(m_view, this);
+    return *m_commands;
+}
+
+// A document has completed in this control (about:blank included).
+bool TWebBrowser::HasDocument() const {
+    return !m_snapshot.url.isEmpty();
+}
+
+HRESULT TWebBrowser::ExecDocumentCommand(const GUID *group, DWORD command, DWORD, VARIANT *,
+                                         VARIANT *) {
+    if (!group || *group != CGID_IWebBrowser)
+        return OLECMDERR_E_UNKNOWNGROUP;
+    switch (command) {
+    case engine::HTMLID_FIND:
+        return HasDocument() ? Commands().Find() : OLECMDERR_E_DISABLED;
+    case engine::HTMLID_VIEWSOURCE:
+        return HasDocument() ? Commands().ViewSource() : OLECMDERR_E_DISABLED;
+    case engine::HTMLID_OPTIONS:
+        return Commands().InternetOptions();
+    default:
+        return OLECMDERR_E_NOTSUPPORTED;
+    }
+}
+
 HRESULT TWebBrowser::QueryStatusWB(DWORD command, DWORD *status) {
     if (!status)
         return E_POINTER;
@@ -57,6 +87,14 @@ HRESULT TWebBrowser::QueryStatusWB(DWORD command, DWORD *status) {
         return S_OK;
     }
     switch (command) {
+    case OLECMDID_PRINT:
+    case OLECMDID_PAGESETUP:
+    case OLECMDID_SAVEAS:
+    case OLECMDID_PROPERTIES:
+        *status = OLECMDF_SUPPORTED;
+        if (HasDocument())
+            *status |= OLECMDF_ENABLED;
+        return S_OK;
     case OLECMDID_ZOOM:
     case OLECMDID_GETZOOMRANGE:
     case OLECMDID_REFRESH:
@@ -68,7 +106,7 @@ HRESULT TWebBrowser::QueryStatusWB(DWORD command, DWORD *status) {
     }
 }
 
-HRESULT TWebBrowser::ExecWB(DWORD command, DWORD, VARIANT *in, VARIANT *out) {
+HRESULT TWebBrowser::ExecWB(DWORD command, DWORD option, VARIANT *in, VARIANT *out) {
     if (const EditCommand *edit = FindEdit(command)) {
         if (edit->needsSelection && !Page()->hasSelection())
             return OLECMDERR_E_DISABLED;
@@ -76,6 +114,16 @@ HRESULT TWebBrowser::ExecWB(DWORD command, DWORD, VARIANT *in, VARIANT *out) {
         return S_OK;
     }
     switch (command) {
+    case OLECMDID_PRINT:
+    case OLECMDID_PAGESETUP:
+    case OLECMDID_SAVEAS:
+    case OLECMDID_PROPERTIES:
+        if (!HasDocument())
+            return OLECMDERR_E_DISABLED;
+        return command == OLECMDID_PRINT       ? Commands().Print(option)
+               : command == OLECMDID_PAGESETUP ? Commands().PageSetup(option)
+               : command == OLECMDID_SAVEAS    ? Commands().SaveAs(option, in)
+                                               : Commands().Properties(m_snapshot);
     case OLECMDID_ZOOM: {
         if (in && !in->IsEmpty()) {
             const std::optional<LONG> level = in->ToI4();

@@ -103,7 +103,8 @@ void TWebBrowser::ConnectPage() {
             });
     connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {
-                if (download->page() != m_page)
+                // Save as (QWebEnginePage::save) arrives here too, already accepted.
+                if (download->page() != m_page || download->isSavePageDownload())
                     return;
                 bool cancel = false;
                 if (OnFileDownload)

@@ -242,8 +242,8 @@ void TestWebBrowserFeatures::editAndZoomCommands() {
     Variant range;
     QCOMPARE(b.ExecWB(OLECMDID_GETZOOMRANGE, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &range), S_OK);
     QCOMPARE(range.ToI4(), std::optional<LONG>(4 << 16));
-    QCOMPARE(b.QueryStatusWB(OLECMDID_PRINT, &status), OLECMDERR_E_NOTSUPPORTED);
-    QCOMPARE(b.ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+    QCOMPARE(b.QueryStatusWB(OLECMDID_PRINTPREVIEW, &status), OLECMDERR_E_NOTSUPPORTED);
+    QCOMPARE(b.ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
              OLECMDERR_E_NOTSUPPORTED);
 }
 

@@ -1,0 +1,222 @@
+// The control's print, page setup, save as and properties commands and its document command
+// target (find bar, source window, Internet options) on the real engine.
+
+#include "BrowserFixture.h"
+
+#include "platform/com/KnownGuids.h"
+#include "platform/engine/DocumentCommands.h"
+#include "platform/engine/EngineEnvironment.h"
+#include "platform/engine/FindBar.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QSignalSpy>
+
+Q_DECLARE_METATYPE(GUID)
+
+namespace {
+
+// Saves a picture of a window when QM_SCREENSHOT_DIR names a folder, to look at by hand.
+void Screenshot(QWidget *widget, const QString &name) {
+    const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        widget->grab().save(dir + u'/' + name + u".png"_qs);
+}
+
+QByteArray ReadFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDocumentCommands final : public QObject {
+    Q_OBJECT
+public:
+    static void initMain() { engine::PrepareEngineEnvironment(); }
+
+private slots:
+    void init() { m_f = std::make_unique<BrowserFixture>(); }
+    void cleanup() {
+        m_f.reset();
+        engine::SetDefaultPrinterFactory(nullptr);
+        engine::SetInternetOptionsHandler(nullptr);
+    }
+    void fileCommandsNeedADocument_data();
+    void fileCommandsNeedADocument();
+    void printWithoutPromptUsesTheDefaultPrinter();
+    void saveAsWritesThePage();
+    void propertiesShowTheSnapshot();
+    void findBarFindsTextAndEscCloses();
+    void viewSourceShowsTheHtml();
+    void commandTargetRoutesByGroupAndId_data();
+    void commandTargetRoutesByGroupAndId();
+    void internetOptionsReachTheHandler();
+
+private:
+    TWebBrowser &Browser() { return *m_f->browser; }
+    void LoadText() { QCOMPARE(m_f->LoadUrl(Fixture(u"selectable.html"_qs)), u"text"_qs); }
+
+    std::unique_ptr<BrowserFixture> m_f;
+};
+
+void TestDocumentCommands::fileCommandsNeedADocument_data() {
+    QTest::addColumn<DWORD>("command");
+    QTest::newRow("print") << OLECMDID_PRINT;
+    QTest::newRow("page setup") << OLECMDID_PAGESETUP;
+    QTest::newRow("save as") << OLECMDID_SAVEAS;
+    QTest::newRow("properties") << OLECMDID_PROPERTIES;
+}
+
+void TestDocumentCommands::fileCommandsNeedADocument() {
+    QFETCH(DWORD, command);
+    DWORD status = 0;
+    QCOMPARE(Browser().QueryStatusWB(command, &status), S_OK);
+    QCOMPARE(status, OLECMDF_SUPPORTED);
+    QCOMPARE(Browser().ExecWB(command, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr),
+             OLECMDERR_E_DISABLED);
+    LoadText();
+    QCOMPARE(Browser().QueryStatusWB(command, &status), S_OK);
+    QCOMPARE(status, OLECMDF_SUPPORTED | OLECMDF_ENABLED);
+}
+
+void TestDocumentCommands::printWithoutPromptUsesTheDefaultPrinter() {
+    LoadText();
+    // No default printer: a clear failure, not a silent success.
+    engine::SetDefaultPrinterFactory([] { return std::unique_ptr<QPrinter>(); });
+    QCOMPARE(Browser().ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr),
+             E_FAIL);
+
+    const QString pdf = m_f->platformDir.filePath(u"page.pdf"_qs);
+    engine::SetDefaultPrinterFactory([pdf] {
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    });
+    QSignalSpy finished(&Browser().Commands(), &engine::DocumentCommands::PrintFinished);
+    QCOMPARE(Browser().ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr),
+             S_OK);
+    QVERIFY(finished.wait(kLoadTimeout));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QVERIFY(ReadFile(pdf).startsWith("%PDF"));
+}
+
+void TestDocumentCommands::saveAsWritesThePage() {
+    LoadText();
+    const QString path = m_f->platformDir.filePath(u"saved.html"_qs);
+    Variant target(path.toStdString());
+    QCOMPARE(Browser().ExecWB(OLECMDID_SAVEAS, OLECMDEXECOPT_DODEFAULT, &target, nullptr), S_OK);
+    QVERIFY(QTest::qWaitFor([&] { return ReadFile(path).contains("Some text to select."); },
+                            kLoadTimeout));
+
+    Variant noFolder(m_f->platformDir.filePath(u"missing/saved.html"_qs).toStdString());
+    QCOMPARE(Browser().ExecWB(OLECMDID_SAVEAS, OLECMDEXECOPT_DODEFAULT, &noFolder, nullptr),
+             E_INVALIDARG);
+}
+
+void TestDocumentCommands::propertiesShowTheSnapshot() {
+    LoadText();
+    QCOMPARE(Browser().ExecWB(OLECMDID_PROPERTIES, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+             S_OK);
+    QWidget *window = Browser().Commands().PropertiesWindow();
+    QVERIFY(window && window->isVisible());
+    QStringList shown;
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        shown << label->text();
+    QVERIFY(shown.contains(Fixture(u"selectable.html"_qs)));
+    QVERIFY(shown.contains(u"text"_qs));
+    QVERIFY(shown.contains(u"HTML ドキュメント"_qs));
+    QVERIFY(shown.contains(Browser().Snapshot().lastModified));
+    Screenshot(window, u"properties"_qs);
+}
+
+void TestDocumentCommands::findBarFindsTextAndEscCloses() {
+    LoadText();
+    QCOMPARE(
+        Browser().ExecDocumentCommand(&CGID_IWebBrowser, engine::HTMLID_FIND, 0, nullptr, nullptr),
+        S_OK);
+    engine::FindBar *bar = Browser().Commands().FindBarWidget();
+    QVERIFY(bar && bar->isVisible());
+    QSignalSpy found(bar, &engine::FindBar::Found);
+    for (const auto &[text, matches] : {std::pair{u"text"_qs, 1}, std::pair{u"absent"_qs, 0}}) {
+        bar->Field()->setText(text);
+        QTest::keyClick(bar->Field(), Qt::Key_Return);
+        QVERIFY(found.wait(kLoadTimeout));
+        QCOMPARE(found.takeLast().first().toInt(), matches);
+    }
+    bar->Field()->setText(u"text"_qs);
+    bar->FindNext();
+    QVERIFY(found.wait(kLoadTimeout));
+    Screenshot(&Browser(), u"findbar"_qs);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+}
+
+void TestDocumentCommands::viewSourceShowsTheHtml() {
+    LoadText();
+    QCOMPARE(Browser().ExecDocumentCommand(&CGID_IWebBrowser, engine::HTMLID_VIEWSOURCE, 0, nullptr,
+                                           nullptr),
+             S_OK);
+    QVERIFY(QTest::qWaitFor([&] { return Browser().Commands().SourceWindow(); }, kLoadTimeout));
+    auto *source = qobject_cast<QPlainTextEdit *>(Browser().Commands().SourceWindow());
+    QVERIFY(source && source->isVisible() && source->isReadOnly());
+    QVERIFY(source->toPlainText().contains(u"<p>Some text to select.</p>"_qs));
+    QCOMPARE(source->windowTitle(),
+             u"ソース - "_qs + QUrl(Fixture(u"selectable.html"_qs)).toDisplayString());
+    Screenshot(source, u"source"_qs);
+}
+
+void TestDocumentCommands::commandTargetRoutesByGroupAndId_data() {
+    QTest::addColumn<bool>("hasGroup");
+    QTest::addColumn<GUID>("group");
+    QTest::addColumn<DWORD>("command");
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<HRESULT>("expected");
+    QTest::newRow("no group") << false << GUID{} << engine::HTMLID_FIND << true
+                              << OLECMDERR_E_UNKNOWNGROUP;
+    QTest::newRow("other group") << true << CGID_DocHostCommandHandler << engine::HTMLID_FIND
+                                 << true << OLECMDERR_E_UNKNOWNGROUP;
+    QTest::newRow("unknown id") << true << CGID_IWebBrowser << DWORD(4) << true
+                                << OLECMDERR_E_NOTSUPPORTED;
+    QTest::newRow("find without document")
+        << true << CGID_IWebBrowser << engine::HTMLID_FIND << false << OLECMDERR_E_DISABLED;
+    QTest::newRow("source without document")
+        << true << CGID_IWebBrowser << engine::HTMLID_VIEWSOURCE << false << OLECMDERR_E_DISABLED;
+}
+
+void TestDocumentCommands::commandTargetRoutesByGroupAndId() {
+    QFETCH(bool, hasGroup);
+    QFETCH(GUID, group);
+    QFETCH(DWORD, command);
+    QFETCH(bool, loaded);
+    QFETCH(HRESULT, expected);
+    if (loaded)
+        LoadText();
+    QCOMPARE(
+        Browser().ExecDocumentCommand(hasGroup ? &group : nullptr, command, 0, nullptr, nullptr),
+        expected);
+    QVERIFY(!Browser().Commands().FindBarWidget());
+    QVERIFY(!Browser().Commands().SourceWindow());
+}
+
+void TestDocumentCommands::internetOptionsReachTheHandler() {
+    const auto exec = [&] {
+        return Browser().ExecDocumentCommand(&CGID_IWebBrowser, engine::HTMLID_OPTIONS, 0, nullptr,
+                                             nullptr);
+    };
+    QCOMPARE(exec(), E_NOTIMPL); // no handler installed: an explicit error
+    QWidget *parent = nullptr;
+    engine::SetInternetOptionsHandler([&](QWidget *p) {
+        parent = p;
+        return S_FALSE;
+    });
+    QCOMPARE(exec(), S_FALSE);
+    QCOMPARE(parent, &Browser());
+}
+
+QTEST_MAIN(TestDocumentCommands)
+#include "tst_DocumentCommands.moc"
