@@ -3,6 +3,7 @@
 
 #include "app/Main.h"
 
+#include "app/AddressCompletion.h"
 #include "app/ImageList.h"
 #include "app/MainUnit.h"
 #include "app/StatusPanels.h"
@@ -21,6 +22,13 @@
 #include <QStyle>
 
 void TForm1::FormCreate(const QStringList &arguments, bool automation) {
+    // The window's creation parameters: the stored default size, each side only when set.
+    if (AppOption->DefaultWidth() != -1)
+        resize(AppOption->DefaultWidth(), height());
+    if (AppOption->DefaultHeight() != -1)
+        resize(width(), AppOption->DefaultHeight());
+    TAddressCompletion::Install(*ComboBox1);
+
     BrowserHost = new TWebBrowserSecure(Panel1);
     BrowserHost->setObjectName(u"BrowserHost"_qs);
     BrowserHost->setFocusPolicy(Qt::StrongFocus);
