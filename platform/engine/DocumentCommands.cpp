@@ -18,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QWebEnginePage>
@@ -108,7 +109,7 @@ QWebEnginePage *DocumentCommands::Page() const {
     return m_view->page();
 }
 
-HRESULT DocumentCommands::StartPrint(std::unique_ptr<QPrinter> printer) {
+HRESULT DocumentCommands::StartPrint(std::shared_ptr<QPrinter> printer) {
     if (m_printing)
         return OLECMDERR_E_DISABLED; // one job at a time; the engine prints asynchronously
     printer->setPageLayout(m_layout);
@@ -131,12 +132,8 @@ HRESULT DocumentCommands::Print(DWORD option) {
     auto *dialog = new QPrintDialog(printer.get(), m_control);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, printer] {
-        auto chosen = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        chosen->setPrinterName(printer->printerName());
-        chosen->setOutputFileName(printer->outputFileName());
-        chosen->setCopyCount(printer->copyCount());
         m_layout = printer->pageLayout();
-        StartPrint(std::move(chosen));
+        StartPrint(printer);
     });
     dialog->open();
     return S_OK;
@@ -203,6 +200,7 @@ HRESULT DocumentCommands::Properties(const DocumentSnapshot &snapshot) {
     addRow(u"更新日時:"_qs, snapshot.fileModifiedDate);
     addRow(u"最終更新:"_qs, snapshot.lastModified);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+    buttons->button(QDialogButtonBox::Close)->setText(u"閉じる"_qs);
     connect(buttons, &QDialogButtonBox::rejected, window, &QWidget::close);
     form->addRow(buttons);
     window->resize(420, window->sizeHint().height());

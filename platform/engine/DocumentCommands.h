@@ -64,13 +64,13 @@ signals:
     void PrintFinished(bool success);
 
 private:
-    HRESULT StartPrint(std::unique_ptr<QPrinter> printer);
+    HRESULT StartPrint(std::shared_ptr<QPrinter> printer);
     QWebEnginePage *Page() const;
 
     QWebEngineView *m_view = nullptr; // the control's view
     QWidget *m_control = nullptr;     // parent of the windows
     QPageLayout m_layout;
-    std::unique_ptr<QPrinter> m_printing; // kept alive until the engine reports the job's end
+    std::shared_ptr<QPrinter> m_printing; // kept alive until the engine reports the job's end
     QPointer<FindBar> m_findBar;
     QPointer<QWidget> m_source;
     QPointer<QWidget> m_properties;
