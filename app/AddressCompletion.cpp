@@ -16,7 +16,7 @@ TAddressCompletion::TAddressCompletion(QComboBox &box) : QObject(&box), FBox(box
     FCompleter->setCaseSensitivity(Qt::CaseInsensitive);
     FCompleter->setCompletionMode(QCompleter::PopupCompletion);
     box.setCompleter(FCompleter);
-    connect(box.lineEdit(), &QLineEdit::textEdited, this, &TAddressCompletion::FollowText);
+    connect(box.lineEdit(), &QLineEdit::textChanged, this, &TAddressCompletion::FollowText);
 }
 
 void TAddressCompletion::FollowText(const QString &text) {
