@@ -238,8 +238,9 @@ QString TWebBrowser::LocationName() const {
 }
 
 IDispatch *TWebBrowser::Document() const {
-    qCWarning(lcBrowser, "the Document object is not implemented");
-    return nullptr;
+    if (!m_document && m_snapshot.readable)
+        m_document = MakeComObject<engine::HtmlDocument>(m_snapshot);
+    return m_document.Get();
 }
 
 void TWebBrowser::SetOffline(bool offline) {

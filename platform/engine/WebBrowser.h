@@ -9,6 +9,7 @@
 #include "platform/engine/ContentRules.h"
 #include "platform/engine/DocHost.h"
 #include "platform/engine/DocumentSnapshot.h"
+#include "platform/engine/HtmlDocument.h"
 
 #include <QPointer>
 #include <QRect>
@@ -70,7 +71,8 @@ public:
     bool Busy() const { return m_busy; }
     LONG ReadyState() const { return m_readyState; }
     IDispatch *Application() const { return m_identity.Get(); }
-    // The document object; not offered yet (null, logged).
+    // The current document's model (IHTMLDocument2) over its snapshot; null before the first
+    // document completes. The control keeps the reference.
     IDispatch *Document() const;
     bool Offline() const { return m_offline; }
     void SetOffline(bool offline);
@@ -156,6 +158,7 @@ private:
     engine::DocumentRules m_rules;          // current document
     engine::DocumentRules m_committedRules; // restored when a navigation does not commit
     engine::DocumentSnapshot m_snapshot;
+    mutable ComPtr<engine::HtmlDocument> m_document; // over m_snapshot, made on first use
     QUrl m_pendingUrl;
     bool m_navigateCompleteSent = true;
     bool m_navigationAccepted = false; // the last top-level navigation asked about

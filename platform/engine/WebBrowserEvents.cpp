@@ -142,6 +142,7 @@ void TWebBrowser::CompleteDocument() {
                               if (!self || !self->m_page)
                                   return;
                               self->m_snapshot = engine::ParseSnapshot(result.toString());
+                              self->m_document.Reset();
                               if (self->OnDocumentComplete)
                                   self->OnDocumentComplete(self, self->m_identity.Get(), url);
                           });
