@@ -16,4 +16,9 @@ function(qm_add_qtest name)
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
+    # Suites that drive the real browser engine start its processes; running them one at a time
+    # keeps their page loads from starving each other on a small machine.
+    if("engine" IN_LIST ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    endif()
 endfunction()
