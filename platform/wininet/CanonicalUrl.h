@@ -13,7 +13,7 @@ struct CanonicalUrl {
     LONG error = ERROR_SUCCESS; // ERROR_INTERNET_INVALID_URL or ERROR_BAD_PATHNAME on failure
 };
 
-// Linear in the length of url. See docs/platform/wininet.md for the forms produced.
+// Linear in the length of url. See docs/PLATFORM.md (platform/wininet) for the forms produced.
 CanonicalUrl CanonicalizeUrl(std::string_view url, DWORD flags);
 
 } // namespace platform::wininet
