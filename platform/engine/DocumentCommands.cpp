@@ -2,6 +2,7 @@
 
 #include "platform/engine/EngineConstants.h"
 #include "platform/engine/FindBar.h"
+#include "platform/engine/PrintPreview.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -103,6 +104,7 @@ DocumentCommands::DocumentCommands(QWebEngineView *view, QWidget *control)
 DocumentCommands::~DocumentCommands() {
     delete m_source;
     delete m_properties;
+    delete m_preview;
 }
 
 QWebEnginePage *DocumentCommands::Page() const {
@@ -136,6 +138,38 @@ HRESULT DocumentCommands::Print(DWORD option) {
         StartPrint(printer);
     });
     dialog->open();
+    return S_OK;
+}
+
+PrintPreviewWindow *DocumentCommands::PreviewWindow() const {
+    return m_preview;
+}
+
+HRESULT DocumentCommands::PrintPreview() {
+    if (m_previewPending)
+        return OLECMDERR_E_DISABLED; // the engine is still laying the page out
+    m_previewPending = true;
+    delete m_preview;
+    const QPointer<DocumentCommands> self(this);
+    const QPageLayout layout = m_layout;
+    Page()->printToPdf(
+        [self, layout](const QByteArray &pdf) {
+            if (!self)
+                return;
+            self->m_previewPending = false;
+            std::unique_ptr<PrintPreviewWindow> window =
+                PrintPreviewWindow::Create(pdf, layout, self->m_control);
+            if (!window) {
+                qCWarning(lcBrowser, "the page could not be laid out for the print preview");
+                emit self->PreviewReady(false);
+                return;
+            }
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            self->m_preview = window.release(); // owned by the control from here on
+            self->m_preview->open();
+            emit self->PreviewReady(true);
+        },
+        layout);
     return S_OK;
 }
 

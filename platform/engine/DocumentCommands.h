@@ -1,7 +1,7 @@
 #pragma once
-// The control's file and document commands beyond editing and zoom: print, page setup, save as,
-// properties, and the document's command target (find, view source, Internet options). The windows
-// they open are non-modal and belong to the control.
+// The control's file and document commands beyond editing and zoom: print, print preview, page
+// setup, save as, properties, and the document's command target (find, view source, Internet
+// options). The windows they open are non-modal and belong to the control.
 
 #include "platform/com/Variant.h"
 #include "platform/engine/DocumentSnapshot.h"
@@ -20,6 +20,8 @@ class QWebEngineView;
 class QWidget;
 
 namespace engine {
+
+class PrintPreviewWindow;
 
 // Commands of the document's command target in group CGID_IWebBrowser.
 constexpr DWORD HTMLID_FIND = 1;
@@ -45,6 +47,8 @@ public:
     DocumentCommands &operator=(const DocumentCommands &) = delete;
 
     HRESULT Print(DWORD option);
+    // Lays the page out and opens the preview window when the engine answers.
+    HRESULT PrintPreview();
     HRESULT PageSetup(DWORD option);
     // `in` may carry the target file name; then, or with DONTPROMPTUSER, no dialog is shown.
     HRESULT SaveAs(DWORD option, const VARIANT *in);
@@ -57,11 +61,14 @@ public:
     FindBar *FindBarWidget() const { return m_findBar; }
     QWidget *SourceWindow() const { return m_source; }
     QWidget *PropertiesWindow() const { return m_properties; }
+    PrintPreviewWindow *PreviewWindow() const;
     const QPageLayout &Layout() const { return m_layout; }
 
 signals:
     // A print job ended; false when the engine could not print.
     void PrintFinished(bool success);
+    // The preview window opened, or (false) the page could not be laid out.
+    void PreviewReady(bool success);
 
 private:
     HRESULT StartPrint(std::shared_ptr<QPrinter> printer);
@@ -74,6 +81,8 @@ private:
     QPointer<FindBar> m_findBar;
     QPointer<QWidget> m_source;
     QPointer<QWidget> m_properties;
+    QPointer<PrintPreviewWindow> m_preview;
+    bool m_previewPending = false;
 };
 
 } // namespace engine

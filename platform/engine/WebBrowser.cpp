@@ -5,6 +5,7 @@
 #include "platform/engine/CookieFilter.h"
 #include "platform/engine/EnginePage.h"
 #include "platform/engine/HomePage.h"
+#include "platform/engine/HostInput.h"
 #include "platform/engine/RequestInterceptor.h"
 #include "platform/engine/EngineRegistration.h"
 #include "platform/engine/SecurityChain.h"
@@ -49,6 +50,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
+    new engine::HostInput(m_view, [this] { return m_uiHandler.Get(); }); // owned by the view
 
     // Zones decide what a local page may load, not the engine's blanket rule for file pages.
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
@@ -178,12 +180,25 @@ HRESULT TWebBrowser::Navigate2(const QString &url, DWORD flags) {
     const QUrl target = QUrl::fromUserInput(url);
     if (!target.isValid())
         return E_INVALIDARG;
-    if (flags & navOpenInNewWindow) {
-        qCWarning(lcBrowser, "Navigate2 with navOpenInNewWindow is not implemented");
-        return E_NOTIMPL;
-    }
+    if (flags & navOpenInNewWindow)
+        return OpenNewWindow(target, QRect());
     m_page->load(target);
     return S_OK;
+}
+
+HRESULT TWebBrowser::OpenNewWindow(const QUrl &url, const QRect &geometry) {
+    TWebBrowser *target = nullptr;
+    bool cancel = false;
+    if (OnNewWindow2)
+        OnNewWindow2(this, url.toString(QUrl::FullyEncoded), geometry, target, cancel);
+    if (cancel)
+        return S_OK;
+    if (!target || target == this) {
+        qCWarning(lcBrowser, "a new window without a host browser is not opened: %s",
+                  qPrintable(url.toDisplayString()));
+        return E_FAIL;
+    }
+    return target->Navigate2(url.toString(QUrl::FullyEncoded));
 }
 
 HRESULT TWebBrowser::GoBack() {

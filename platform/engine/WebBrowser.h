@@ -128,6 +128,8 @@ protected:
 private:
     void ConnectPage();
     bool DecideNavigation(const QUrl &url, int type, bool isMainFrame);
+    // NewWindow2, then the page in the browser the host handed back; E_FAIL without one.
+    HRESULT OpenNewWindow(const QUrl &url, const QRect &geometry);
     void ApplyRules(const engine::DocumentRules &rules);
     bool IsOffline() const;
     void ReportBlocked(const QUrl &url, DWORD action);

@@ -88,6 +88,7 @@ HRESULT TWebBrowser::QueryStatusWB(DWORD command, DWORD *status) {
     }
     switch (command) {
     case OLECMDID_PRINT:
+    case OLECMDID_PRINTPREVIEW:
     case OLECMDID_PAGESETUP:
     case OLECMDID_SAVEAS:
     case OLECMDID_PROPERTIES:
@@ -115,15 +116,17 @@ HRESULT TWebBrowser::ExecWB(DWORD command, DWORD option, VARIANT *in, VARIANT *o
     }
     switch (command) {
     case OLECMDID_PRINT:
+    case OLECMDID_PRINTPREVIEW:
     case OLECMDID_PAGESETUP:
     case OLECMDID_SAVEAS:
     case OLECMDID_PROPERTIES:
         if (!HasDocument())
             return OLECMDERR_E_DISABLED;
-        return command == OLECMDID_PRINT       ? Commands().Print(option)
-               : command == OLECMDID_PAGESETUP ? Commands().PageSetup(option)
-               : command == OLECMDID_SAVEAS    ? Commands().SaveAs(option, in)
-                                               : Commands().Properties(m_snapshot);
+        return command == OLECMDID_PRINT          ? Commands().Print(option)
+               : command == OLECMDID_PRINTPREVIEW ? Commands().PrintPreview()
+               : command == OLECMDID_PAGESETUP    ? Commands().PageSetup(option)
+               : command == OLECMDID_SAVEAS       ? Commands().SaveAs(option, in)
+                                                  : Commands().Properties(m_snapshot);
     case OLECMDID_ZOOM: {
         if (in && !in->IsEmpty()) {
             const std::optional<LONG> level = in->ToI4();

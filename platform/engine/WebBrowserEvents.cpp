@@ -87,19 +87,7 @@ void TWebBrowser::ConnectPage() {
                     ReportBlocked(url, URLACTION_SHELL_POPUPMGR);
                     return;
                 }
-                TWebBrowser *target = nullptr;
-                bool cancel = false;
-                if (OnNewWindow2)
-                    OnNewWindow2(this, url.toString(QUrl::FullyEncoded),
-                                 request.requestedGeometry(), target, cancel);
-                if (cancel)
-                    return;
-                if (!target) {
-                    qCWarning(lcBrowser, "a new window without a host browser is not opened: %s",
-                              qPrintable(url.toDisplayString()));
-                    return;
-                }
-                target->Navigate2(url.toString(QUrl::FullyEncoded));
+                OpenNewWindow(url, request.requestedGeometry());
             });
     connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest *download) {

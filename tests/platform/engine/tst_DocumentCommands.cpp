@@ -7,10 +7,12 @@
 #include "platform/engine/DocumentCommands.h"
 #include "platform/engine/EngineEnvironment.h"
 #include "platform/engine/FindBar.h"
+#include "platform/engine/PrintPreview.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPdfDocument>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -48,6 +50,7 @@ private slots:
     void fileCommandsNeedADocument_data();
     void fileCommandsNeedADocument();
     void printWithoutPromptUsesTheDefaultPrinter();
+    void printPreviewShowsAndPrintsThePages();
     void saveAsWritesThePage();
     void propertiesShowTheSnapshot();
     void findBarFindsTextAndEscCloses();
@@ -66,6 +69,7 @@ private:
 void TestDocumentCommands::fileCommandsNeedADocument_data() {
     QTest::addColumn<DWORD>("command");
     QTest::newRow("print") << OLECMDID_PRINT;
+    QTest::newRow("print preview") << OLECMDID_PRINTPREVIEW;
     QTest::newRow("page setup") << OLECMDID_PAGESETUP;
     QTest::newRow("save as") << OLECMDID_SAVEAS;
     QTest::newRow("properties") << OLECMDID_PROPERTIES;
@@ -103,6 +107,55 @@ void TestDocumentCommands::printWithoutPromptUsesTheDefaultPrinter() {
     QVERIFY(finished.wait(kLoadTimeout));
     QCOMPARE(finished.first().first().toBool(), true);
     QVERIFY(ReadFile(pdf).startsWith("%PDF"));
+}
+
+void TestDocumentCommands::printPreviewShowsAndPrintsThePages() {
+    QCOMPARE(m_f->LoadUrl(Fixture(u"two-pages.html"_qs)), u"two pages"_qs);
+    engine::DocumentCommands &commands = Browser().Commands();
+    QSignalSpy ready(&commands, &engine::DocumentCommands::PreviewReady);
+    QCOMPARE(Browser().ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+             S_OK);
+    // A second request while the engine lays the page out is refused, not queued.
+    QCOMPARE(Browser().ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+             OLECMDERR_E_DISABLED);
+    QVERIFY(ready.wait(kLoadTimeout));
+    QCOMPARE(ready.first().first().toBool(), true);
+    const QPointer<engine::PrintPreviewWindow> preview = commands.PreviewWindow();
+    QVERIFY(preview && preview->isVisible());
+    QCOMPARE(preview->PageCount(), 2);
+
+    // The page's red block is what the preview shows.
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            const QImage shot = preview->grab().toImage();
+            for (int y = 0; y < shot.height(); y += 2) {
+                for (int x = 0; x < shot.width(); x += 2) {
+                    const QColor c = shot.pixelColor(x, y);
+                    if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
+                        return true;
+                }
+            }
+            return false;
+        },
+        kLoadTimeout));
+    Screenshot(preview, u"print-preview"_qs);
+
+    // Printing from the preview puts both pages on the printer.
+    const QString pdf = m_f->platformDir.filePath(u"preview.pdf"_qs);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    emit preview->paintRequested(&printer);
+    QPdfDocument printed;
+    QCOMPARE(printed.load(pdf), QPdfDocument::Error::None);
+    QCOMPARE(printed.pageCount(), 2);
+
+    // A new request replaces the open window.
+    QCOMPARE(Browser().ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+             S_OK);
+    QVERIFY(preview.isNull());
+    QVERIFY(ready.wait(kLoadTimeout));
+    QVERIFY(commands.PreviewWindow() && commands.PreviewWindow()->isVisible());
 }
 
 void TestDocumentCommands::saveAsWritesThePage() {

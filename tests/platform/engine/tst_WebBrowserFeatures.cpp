@@ -36,6 +36,8 @@ private slots:
     void snapshotOfAFramesetWithoutPageScripts();
     void editAndZoomCommands();
     void newWindowGoesToTheHostsBrowser();
+    void navigate2InANewWindowAsksTheHost_data();
+    void navigate2InANewWindowAsksTheHost();
     void crashedPageProcessIsReportedAndTheControlStaysUsable();
     void pageAlertingInALoop_data();
     void pageAlertingInALoop();
@@ -242,8 +244,8 @@ void TestWebBrowserFeatures::editAndZoomCommands() {
     Variant range;
     QCOMPARE(b.ExecWB(OLECMDID_GETZOOMRANGE, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &range), S_OK);
     QCOMPARE(range.ToI4(), std::optional<LONG>(4 << 16));
-    QCOMPARE(b.QueryStatusWB(OLECMDID_PRINTPREVIEW, &status), OLECMDERR_E_NOTSUPPORTED);
-    QCOMPARE(b.ExecWB(OLECMDID_PRINTPREVIEW, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
+    QCOMPARE(b.QueryStatusWB(OLECMDID_SPELL, &status), OLECMDERR_E_NOTSUPPORTED);
+    QCOMPARE(b.ExecWB(OLECMDID_SPELL, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr),
              OLECMDERR_E_NOTSUPPORTED);
 }
 
@@ -259,6 +261,48 @@ void TestWebBrowserFeatures::newWindowGoesToTheHostsBrowser() {
     QCOMPARE(other.Load([&] { ClickTopLeft(); }), u"page inline external"_qs);
     QVERIFY(requested.endsWith(u"/scripts.html"_qs));
     QCOMPARE(m_f->browser->LocationName(), u"opener"_qs);
+}
+
+void TestWebBrowserFeatures::navigate2InANewWindowAsksTheHost_data() {
+    QTest::addColumn<bool>("handler");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("giveBrowser");
+    QTest::addColumn<HRESULT>("expected");
+    QTest::newRow("no handler") << false << false << false << E_FAIL;
+    QTest::newRow("host gives no browser") << true << false << false << E_FAIL;
+    QTest::newRow("host cancels") << true << true << false << S_OK;
+    QTest::newRow("host gives a browser") << true << false << true << S_OK;
+}
+
+void TestWebBrowserFeatures::navigate2InANewWindowAsksTheHost() {
+    QFETCH(bool, handler);
+    QFETCH(bool, cancel);
+    QFETCH(bool, giveBrowser);
+    QFETCH(HRESULT, expected);
+    BrowserFixture other;
+    QStringList requested;
+    if (handler) {
+        m_f->browser->OnNewWindow2 = [&](TWebBrowser *, const QString &url, const QRect &,
+                                         TWebBrowser *&target, bool &cancelled) {
+            requested << url;
+            cancelled = cancel;
+            if (giveBrowser)
+                target = other.browser.get();
+        };
+    }
+    const QString url = Fixture(u"selectable.html"_qs);
+    HRESULT hr = E_UNEXPECTED;
+    const auto open = [&] { hr = m_f->browser->Navigate2(url, navOpenInNewWindow); };
+    if (giveBrowser)
+        QCOMPARE(other.Load(open), u"text"_qs);
+    else
+        open();
+    QCOMPARE(hr, expected);
+    QCOMPARE(requested, handler ? QStringList{url} : QStringList{});
+    // The control itself does not navigate.
+    QVERIFY(!m_f->browser->Busy());
+    QCOMPARE(m_f->completed, 0);
+    QCOMPARE(other.completed, giveBrowser ? 1 : 0);
 }
 
 void TestWebBrowserFeatures::crashedPageProcessIsReportedAndTheControlStaysUsable() {
