@@ -4,30 +4,49 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
+
+#include <functional>
+
+class QWebEnginePage;
 
 namespace engine {
 
-struct ImageSnapshot {
-    QString src;
+// One element of a document, with what its kind answers; fields of other kinds stay empty.
+struct ElementSnapshot {
+    QString tagName; // as the engine gives it: upper case for HTML elements
+    QString id;
+    QString className;
+    QString name;
+    // The inline style: its text, and the background parts it sets.
+    QString style;
+    QString styleBackground;
+    QString styleBackgroundColor;
+    QString styleBackgroundImage;
+    // A: the absolute href ("" without one) and the text; IMG: the absolute src.
+    QString href;
+    QString innerText;
+    // IMG.
     QString alt;
     bool complete = false;
     int width = 0;
     int height = 0;
-};
-
-// An object, applet or embed element.
-struct ObjectSnapshot {
-    QString tag;
+    QString fileSize; // bytes as text; "-1" when the engine does not know
+    // OBJECT, APPLET, EMBED: the attributes as written (data: object data or embed src).
     QString classid;
     QString codetype;
     QString code;
+    QString type;
     QString data;
+    // BODY, FRAMESET, TABLE, TR, TD, TH: the attributes as written.
+    QString bgColor;
+    QString background;
 };
 
 struct DocumentSnapshot {
     // False for a frame whose document the engine does not let us read; nothing else is set.
     bool readable = false;
+    // Names this document instance in the page's isolated world; writes check it.
+    QString documentId;
     QString url;
     QString title;
     QString lastModified; // MM/DD/YYYY hh:mm:ss
@@ -36,21 +55,31 @@ struct DocumentSnapshot {
     QString fileUpdatedDate;
     QString fileSize;
     QString security;
-    QString charset;
+    QString charset;        // the encoding the engine read the document with
+    QString defaultCharset; // the engine's encoding for documents that declare none
     QString bgColor;
-    QString bodyStyle;
-    QStringList anchors;
-    QList<ImageSnapshot> images;
-    QList<ObjectSnapshot> objects;
-    int scripts = 0;
+    // The elements in document order (the order of the document's `all`), at most
+    // kMaxElements of them; elementCount is the document's real number.
+    QList<ElementSnapshot> elements;
+    int elementCount = 0;
+    // The body (or frameset) element and its position in the document's order; -1 without one.
+    ElementSnapshot body;
+    int bodyIndex = -1;
     QList<DocumentSnapshot> frames;
 };
+
+// A hostile page must not make the snapshot unbounded: elements after this many are left out.
+inline constexpr int kMaxElements = 20000;
 
 // The script that collects a snapshot, as JSON text, in the page's isolated world.
 const QString &SnapshotScript();
 
-// Reads the script's answer; the file dates and size of local documents come from the file
-// system. Anything unreadable gives a snapshot that is not readable.
+// Reads the script's answer; the file dates and size of local documents and images come from
+// the file system. Anything unreadable gives a snapshot that is not readable.
 DocumentSnapshot ParseSnapshot(const QString &json);
+
+// Runs the script on the page's current document and hands over the result (not readable when
+// the page went away or the script failed). Asynchronous; done runs on the GUI thread.
+void TakeSnapshot(QWebEnginePage *page, std::function<void(DocumentSnapshot)> done);
 
 } // namespace engine

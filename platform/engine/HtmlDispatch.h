@@ -1,13 +1,33 @@
 #pragma once
-// IDispatch over a type-library table for the document model's read-only objects: names and
-// calls are checked against the table, then the object answers the member it found.
+// IDispatch over a type-library table for the document model's objects: names and calls are
+// checked against the table, then the object answers the member it found. An object with several
+// interfaces answers all of them through the one table.
 
 #include "platform/com/ComObject.h"
 #include "platform/com/TypeLibrary.h"
 
 namespace engine {
 
-template <typename Interface> class TableDispatch : public ComObject<Interface> {
+// The value of a property put the table accepted.
+inline const Variant &PutValue(DISPPARAMS *params) {
+    const Variant *value = NamedArg(params, DISPID_PROPERTYPUT);
+    return *(value ? value : ArgAt(params, 0));
+}
+
+// A read-write property: a getter and a put with one value.
+inline void AddProperty(InterfaceInfo &info, const char *name, DISPID dispid, VARTYPE type,
+                        bool writable) {
+    info.Add(MemberInfo{name, dispid, DISPATCH_PROPERTYGET, type, {}, {}});
+    if (writable)
+        info.Add(MemberInfo{name,
+                            dispid,
+                            DISPATCH_PROPERTYPUT,
+                            VT_EMPTY,
+                            {ParamInfo{"value", VT_VARIANT, false, false}},
+                            {}});
+}
+
+template <typename... Interfaces> class TableDispatch : public ComObject<Interfaces...> {
 public:
     HRESULT GetTypeInfoCount(UINT *count) override {
         if (!count)

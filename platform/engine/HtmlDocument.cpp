@@ -1,5 +1,7 @@
 #include "platform/engine/HtmlDocument.h"
 
+#include "platform/engine/CharsetOverrides.h"
+
 #include <QByteArrayView>
 
 #include <array>
@@ -14,13 +16,24 @@ struct TextMember {
     QString DocumentSnapshot::*field;
 };
 
-constexpr DISPID kDispidFrames = 1019;
+constexpr DISPID kDispidAll = 1003;
+constexpr DISPID kDispidBody = 1004;
+constexpr DISPID kDispidAnchors = 1007;
+constexpr DISPID kDispidApplets = 1008;
+constexpr DISPID kDispidLinks = 1009;
+constexpr DISPID kDispidImages = 1011;
+constexpr DISPID kDispidScripts = 1013;
+constexpr DISPID kDispidEmbeds = 1015;
 constexpr DISPID kDispidReadyState = 1018;
+constexpr DISPID kDispidFrames = 1019;
+constexpr DISPID kDispidCharset = 1032;
+constexpr DISPID kDispidParentWindow = 1034;
+constexpr DISPID kDispidBgColor = -501;
 constexpr DISPID kDispidLength = 1001;
 constexpr DISPID kDispidWindowDocument = 1151;
 
 // The document's text properties and the snapshot field each one answers.
-const std::array<TextMember, 10> kTextMembers{{
+const std::array<TextMember, 11> kTextMembers{{
     {"URL", 1025, &DocumentSnapshot::url},
     {"title", 1012, &DocumentSnapshot::title},
     {"lastModified", 1028, &DocumentSnapshot::lastModified},
@@ -29,17 +42,17 @@ const std::array<TextMember, 10> kTextMembers{{
     {"fileUpdatedDate", 1045, &DocumentSnapshot::fileUpdatedDate},
     {"fileSize", 1042, &DocumentSnapshot::fileSize},
     {"security", 1046, &DocumentSnapshot::security},
-    {"charset", 1032, &DocumentSnapshot::charset},
-    {"bgColor", -501, &DocumentSnapshot::bgColor},
+    {"charset", kDispidCharset, &DocumentSnapshot::charset},
+    {"defaultCharset", 1033, &DocumentSnapshot::defaultCharset},
+    {"bgColor", kDispidBgColor, &DocumentSnapshot::bgColor},
 }};
 
-MemberInfo Getter(const char *name, DISPID dispid, VARTYPE type,
-                  std::vector<ParamInfo> params = {}) {
-    return MemberInfo{name, dispid, DISPATCH_PROPERTYGET, type, std::move(params), {}};
+MemberInfo Getter(const char *name, DISPID dispid, VARTYPE type) {
+    return MemberInfo{name, dispid, DISPATCH_PROPERTYGET, type, {}, {}};
 }
 
-std::string Utf8(const QString &text) {
-    return text.toUtf8().toStdString();
+bool IsTag(const ElementSnapshot &e, const char16_t *tag) {
+    return e.tagName.compare(QString::fromUtf16(tag), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -48,9 +61,9 @@ HRESULT HtmlWindow::Document(ComPtr<HtmlDocument> *document) const {
     if (!document)
         return E_POINTER;
     *document = nullptr;
-    if (!m_frame.readable)
+    if (!m_context.snapshot->readable)
         return E_ACCESSDENIED;
-    *document = MakeComObject<HtmlDocument>(m_frame);
+    *document = MakeComObject<HtmlDocument>(m_context);
     return S_OK;
 }
 
@@ -74,7 +87,7 @@ HRESULT HtmlWindow::Call(const MemberInfo &, DISPPARAMS *, Variant *result) {
 ComPtr<HtmlWindow> HtmlFrames::Item(LONG index) const {
     if (index < 0 || index >= Length())
         return nullptr;
-    return MakeComObject<HtmlWindow>(m_frames[index]);
+    return MakeComObject<HtmlWindow>(m_context.Frame(index));
 }
 
 const InterfaceInfo &HtmlFrames::Info() const {
@@ -108,39 +121,154 @@ HRESULT HtmlFrames::Call(const MemberInfo &member, DISPPARAMS *params, Variant *
     return S_OK;
 }
 
+HtmlDocument::HtmlDocument(DocumentSnapshot snapshot)
+    : m_context{std::make_shared<const DocumentSnapshot>(std::move(snapshot)), nullptr, {}} {}
+
 QString HtmlDocument::TextProperty(std::string_view name) const {
     for (const TextMember &m : kTextMembers) {
         if (QByteArrayView(name.data(), qsizetype(name.size()))
                 .compare(m.name, Qt::CaseInsensitive) == 0)
-            return m_snapshot.*m.field;
+            return Snapshot().*m.field;
     }
     return {};
 }
 
 ComPtr<HtmlFrames> HtmlDocument::Frames() const {
-    return MakeComObject<HtmlFrames>(m_snapshot.frames);
+    return MakeComObject<HtmlFrames>(m_context);
+}
+
+ComPtr<HtmlCollection> HtmlDocument::All() const {
+    return HtmlCollection::Select(m_context, [](const ElementSnapshot &) { return true; });
+}
+
+ComPtr<HtmlCollection> HtmlDocument::Anchors() const {
+    return HtmlCollection::Select(m_context, [](const ElementSnapshot &e) {
+        return IsTag(e, u"A") && !(e.name.isEmpty() && e.id.isEmpty());
+    });
+}
+
+ComPtr<HtmlCollection> HtmlDocument::Images() const {
+    return HtmlCollection::Select(m_context,
+                                  [](const ElementSnapshot &e) { return IsTag(e, u"IMG"); });
+}
+
+ComPtr<HtmlCollection> HtmlDocument::Applets() const {
+    return HtmlCollection::Select(m_context, [](const ElementSnapshot &e) {
+        return IsTag(e, u"APPLET") || IsTag(e, u"OBJECT");
+    });
+}
+
+ComPtr<HtmlCollection> HtmlDocument::Embeds() const {
+    return HtmlCollection::Select(m_context,
+                                  [](const ElementSnapshot &e) { return IsTag(e, u"EMBED"); });
+}
+
+ComPtr<HtmlCollection> HtmlDocument::Scripts() const {
+    return HtmlCollection::Select(m_context,
+                                  [](const ElementSnapshot &e) { return IsTag(e, u"SCRIPT"); });
+}
+
+ComPtr<HtmlCollection> HtmlDocument::Links() const {
+    return HtmlCollection::Select(
+        m_context, [](const ElementSnapshot &e) { return IsTag(e, u"A") && !e.href.isEmpty(); });
+}
+
+ComPtr<HtmlElement> HtmlDocument::Body() const {
+    const DocumentSnapshot &s = Snapshot();
+    if (s.bodyIndex < 0)
+        return nullptr;
+    const ElementSnapshot *body =
+        s.bodyIndex < s.elements.size() ? &s.elements[s.bodyIndex] : &s.body;
+    return MakeComObject<HtmlElement>(
+        m_context, s.bodyIndex, std::shared_ptr<const ElementSnapshot>(m_context.snapshot, body));
+}
+
+ComPtr<HtmlWindow> HtmlDocument::ParentWindow() const {
+    return MakeComObject<HtmlWindow>(m_context);
+}
+
+HRESULT HtmlDocument::PutBgColor(const Variant &value) {
+    const std::optional<QJsonValue> colour = ColorValue(value);
+    if (!colour)
+        return DISP_E_TYPEMISMATCH;
+    return m_context.Write(-1, QString(), "d.bgColor = v", *colour);
+}
+
+HRESULT HtmlDocument::PutCharset(const Variant &value) {
+    const std::optional<QJsonValue> text = TextValue(value);
+    if (!text)
+        return DISP_E_TYPEMISMATCH;
+    const QString charset = text->toString();
+    if (!charset.isEmpty() && !IsCharsetName(charset))
+        return E_INVALIDARG;
+    const std::shared_ptr<DocumentLink> &link = m_context.link;
+    if (!link || !link->IsLive() || !link->SetCharset)
+        return E_ACCESSDENIED;
+    return link->SetCharset(QUrl(Snapshot().url), charset);
 }
 
 const InterfaceInfo &HtmlDocument::Info() const {
     static const std::unique_ptr<InterfaceInfo> info = [] {
         auto i = std::make_unique<InterfaceInfo>("IHTMLDocument2", IHTMLDocument2::iid);
         for (const TextMember &m : kTextMembers)
-            i->Add(Getter(m.name, m.dispid, VT_BSTR));
+            AddProperty(*i, m.name, m.dispid, VT_BSTR,
+                        m.dispid == kDispidCharset || m.dispid == kDispidBgColor);
         i->Add(Getter("readyState", kDispidReadyState, VT_BSTR));
         i->Add(Getter("frames", kDispidFrames, VT_DISPATCH));
+        for (const auto &[name, dispid] : {std::pair{"all", kDispidAll},
+                                           {"body", kDispidBody},
+                                           {"anchors", kDispidAnchors},
+                                           {"applets", kDispidApplets},
+                                           {"links", kDispidLinks},
+                                           {"images", kDispidImages},
+                                           {"scripts", kDispidScripts},
+                                           {"embeds", kDispidEmbeds},
+                                           {"parentWindow", kDispidParentWindow}})
+            i->Add(Getter(name, dispid, VT_DISPATCH));
         return i;
     }();
     return *info;
 }
 
-HRESULT HtmlDocument::Call(const MemberInfo &member, DISPPARAMS *, Variant *result) {
-    if (member.dispid == kDispidFrames)
+HRESULT HtmlDocument::Call(const MemberInfo &member, DISPPARAMS *params, Variant *result) {
+    if (member.kind == DISPATCH_PROPERTYPUT)
+        return member.dispid == kDispidCharset ? PutCharset(PutValue(params))
+                                               : PutBgColor(PutValue(params));
+    const auto collection = [result](const ComPtr<HtmlCollection> &c) {
+        *result = Variant(ComPtr<IDispatch>(c));
+        return S_OK;
+    };
+    switch (member.dispid) {
+    case kDispidFrames:
         *result = Variant(ComPtr<IDispatch>(Frames()));
-    else if (member.dispid == kDispidReadyState)
-        *result = Variant(Utf8(ReadyState()));
-    else
-        *result = Variant(Utf8(TextProperty(member.name)));
-    return S_OK;
+        return S_OK;
+    case kDispidReadyState:
+        *result = Variant(ReadyState().toStdString());
+        return S_OK;
+    case kDispidAll:
+        return collection(All());
+    case kDispidAnchors:
+        return collection(Anchors());
+    case kDispidApplets:
+        return collection(Applets());
+    case kDispidLinks:
+        return collection(Links());
+    case kDispidImages:
+        return collection(Images());
+    case kDispidScripts:
+        return collection(Scripts());
+    case kDispidEmbeds:
+        return collection(Embeds());
+    case kDispidBody:
+        *result = ElementValue(Body());
+        return S_OK;
+    case kDispidParentWindow:
+        *result = Variant(ComPtr<IDispatch>(ParentWindow()));
+        return S_OK;
+    default:
+        *result = Variant(TextProperty(member.name).toStdString());
+        return S_OK;
+    }
 }
 
 } // namespace engine

@@ -1,46 +1,22 @@
 #pragma once
 // The control's document model: IHTMLDocument2-shaped objects over a DocumentSnapshot. A frame's
 // window gives the frame's document, or the automation error E_ACCESSDENIED when the engine does
-// not let its document be read.
+// not let its document be read. Reads answer the snapshot; puts run on the live page (see
+// DocumentLink.h) and show in the next snapshot.
 
-#include "platform/engine/DocumentSnapshot.h"
+#include "platform/engine/DocumentLink.h"
+#include "platform/engine/HtmlCollection.h"
 #include "platform/engine/HtmlDispatch.h"
+#include "platform/engine/HtmlInterfaces.h"
 
 namespace engine {
 
-struct IHTMLDocument2 : IDispatch {
-    static constexpr IID iid{
-        0x332C4425, 0x26CB, 0x11D0, {0xB4, 0x83, 0x00, 0xC0, 0x4F, 0xD9, 0x01, 0x19}};
-    using Base = IDispatch;
-
-protected:
-    ~IHTMLDocument2() = default;
-};
-
-struct IHTMLFramesCollection2 : IDispatch {
-    static constexpr IID iid{
-        0x332C4426, 0x26CB, 0x11D0, {0xB4, 0x83, 0x00, 0xC0, 0x4F, 0xD9, 0x01, 0x19}};
-    using Base = IDispatch;
-
-protected:
-    ~IHTMLFramesCollection2() = default;
-};
-
-struct IHTMLWindow2 : IHTMLFramesCollection2 {
-    static constexpr IID iid{
-        0x332C4427, 0x26CB, 0x11D0, {0xB4, 0x83, 0x00, 0xC0, 0x4F, 0xD9, 0x01, 0x19}};
-    using Base = IHTMLFramesCollection2;
-
-protected:
-    ~IHTMLWindow2() = default;
-};
-
 class HtmlDocument;
 
-// A frame's window: its document, when readable.
+// A document's window: its document, when readable.
 class HtmlWindow final : public TableDispatch<IHTMLWindow2> {
 public:
-    explicit HtmlWindow(DocumentSnapshot frame) : m_frame(std::move(frame)) {}
+    explicit HtmlWindow(DocumentContext context) : m_context(std::move(context)) {}
     // E_ACCESSDENIED (and *document null) for a frame whose document may not be read.
     HRESULT Document(ComPtr<HtmlDocument> *document) const;
 
@@ -49,14 +25,14 @@ protected:
     HRESULT Call(const MemberInfo &member, DISPPARAMS *params, Variant *result) override;
 
 private:
-    DocumentSnapshot m_frame;
+    DocumentContext m_context;
 };
 
 // The frames of a document, in document order.
 class HtmlFrames final : public TableDispatch<IHTMLFramesCollection2> {
 public:
-    explicit HtmlFrames(QList<DocumentSnapshot> frames) : m_frames(std::move(frames)) {}
-    LONG Length() const { return static_cast<LONG>(m_frames.size()); }
+    explicit HtmlFrames(DocumentContext context) : m_context(std::move(context)) {}
+    LONG Length() const { return static_cast<LONG>(m_context.snapshot->frames.size()); }
     // Null for an index out of range.
     ComPtr<HtmlWindow> Item(LONG index) const;
 
@@ -65,12 +41,14 @@ protected:
     HRESULT Call(const MemberInfo &member, DISPPARAMS *params, Variant *result) override;
 
 private:
-    QList<DocumentSnapshot> m_frames;
+    DocumentContext m_context;
 };
 
 class HtmlDocument final : public TableDispatch<IHTMLDocument2> {
 public:
-    explicit HtmlDocument(DocumentSnapshot snapshot) : m_snapshot(std::move(snapshot)) {}
+    // A model without a page: everything reads, every put fails with E_ACCESSDENIED.
+    explicit HtmlDocument(DocumentSnapshot snapshot);
+    explicit HtmlDocument(DocumentContext context) : m_context(std::move(context)) {}
 
     // The text properties as the document answers them (URL, title, lastModified, ...; names
     // ignore case); empty for a name the document does not have.
@@ -78,14 +56,34 @@ public:
     // The document was read when it completed, so it is always "complete".
     QString ReadyState() const { return QStringLiteral("complete"); }
     ComPtr<HtmlFrames> Frames() const;
-    const DocumentSnapshot &Snapshot() const { return m_snapshot; }
+    const DocumentSnapshot &Snapshot() const { return *m_context.snapshot; }
+
+    // Every element (at most kMaxElements); A elements with a name or id; IMG; APPLET and
+    // OBJECT; EMBED; SCRIPT; A elements with an href.
+    ComPtr<HtmlCollection> All() const;
+    ComPtr<HtmlCollection> Anchors() const;
+    ComPtr<HtmlCollection> Images() const;
+    ComPtr<HtmlCollection> Applets() const;
+    ComPtr<HtmlCollection> Embeds() const;
+    ComPtr<HtmlCollection> Scripts() const;
+    ComPtr<HtmlCollection> Links() const;
+    // The BODY or FRAMESET element; null without one.
+    ComPtr<HtmlElement> Body() const;
+    // A window whose document is this document.
+    ComPtr<HtmlWindow> ParentWindow() const;
+
+    // The document's bgColor (as an element colour).
+    HRESULT PutBgColor(const Variant &value);
+    // Remembers the charset for this document's address: the next load of it (Refresh) reads
+    // it with that charset. E_INVALIDARG for a name that is not a charset name.
+    HRESULT PutCharset(const Variant &value);
 
 protected:
     const InterfaceInfo &Info() const override;
     HRESULT Call(const MemberInfo &member, DISPPARAMS *params, Variant *result) override;
 
 private:
-    DocumentSnapshot m_snapshot;
+    DocumentContext m_context;
 };
 
 } // namespace engine

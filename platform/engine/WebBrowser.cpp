@@ -110,6 +110,8 @@ bool TWebBrowser::DecideNavigation(const QUrl &url, int type, bool isMainFrame) 
     const auto allowed = [this](const QUrl &u, DWORD action) {
         return m_security->Allows(u, action);
     };
+    if (TakeCharsetReread(url, isMainFrame))
+        return true;
     const QString text = url.toString(QUrl::FullyEncoded);
     bool cancel = false;
     if (!isMainFrame) {
@@ -226,6 +228,8 @@ HRESULT TWebBrowser::Refresh() {
 HRESULT TWebBrowser::Refresh2(LONG level) {
     if (level != REFRESH_NORMAL && level != REFRESH_IFEXPIRED && level != REFRESH_COMPLETELY)
         return E_INVALIDARG;
+    if (RefreshWithCharset())
+        return S_OK;
     m_page->triggerAction(level == REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache
                                                       : QWebEnginePage::Reload);
     return S_OK;
@@ -250,12 +254,6 @@ QString TWebBrowser::LocationURL() const {
 QString TWebBrowser::LocationName() const {
     const QString title = m_page->title();
     return title.isEmpty() ? LocationURL() : title;
-}
-
-IDispatch *TWebBrowser::Document() const {
-    if (!m_document && m_snapshot.readable)
-        m_document = MakeComObject<engine::HtmlDocument>(m_snapshot);
-    return m_document.Get();
 }
 
 void TWebBrowser::SetOffline(bool offline) {

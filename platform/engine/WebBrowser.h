@@ -59,9 +59,12 @@ public:
     HRESULT QueryStatusWB(DWORD command, DWORD *status);
     HRESULT ShowBrowserBar(const VARIANT &clsid, const VARIANT &show);
     // The document's command target, group CGID_IWebBrowser: 1 find, 2 view source,
-    // 3 Internet options.
+    // 3 Internet options; without a group the standard commands of ExecWB.
     HRESULT ExecDocumentCommand(const GUID *group, DWORD command, DWORD option, VARIANT *in,
                                 VARIANT *out);
+    // Sets cmdf of each command (OLECMDF_* bits; 0 for one the target does not know). Without a
+    // group the standard OLECMDID commands are meant, as for QueryStatusWB.
+    HRESULT QueryDocumentCommands(const GUID *group, ULONG count, OLECMD *commands);
     // Print, page setup, save as, properties and the windows they open.
     engine::DocumentCommands &Commands();
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cmath>
+#include <span>
 
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
 
@@ -60,9 +61,11 @@ bool TWebBrowser::HasDocument() const {
     return !m_snapshot.url.isEmpty();
 }
 
-HRESULT TWebBrowser::ExecDocumentCommand(const GUID *group, DWORD command, DWORD, VARIANT *,
-                                         VARIANT *) {
-    if (!group || *group != CGID_IWebBrowser)
+HRESULT TWebBrowser::ExecDocumentCommand(const GUID *group, DWORD command, DWORD option,
+                                         VARIANT *in, VARIANT *out) {
+    if (!group)
+        return ExecWB(command, option, in, out); // the standard commands
+    if (*group != CGID_IWebBrowser)
         return OLECMDERR_E_UNKNOWNGROUP;
     switch (command) {
     case engine::HTMLID_FIND:
@@ -74,6 +77,32 @@ HRESULT TWebBrowser::ExecDocumentCommand(const GUID *group, DWORD command, DWORD
     default:
         return OLECMDERR_E_NOTSUPPORTED;
     }
+}
+
+HRESULT TWebBrowser::QueryDocumentCommands(const GUID *group, ULONG count, OLECMD *commands) {
+    if (count && !commands)
+        return E_POINTER;
+    if (group && *group != CGID_IWebBrowser)
+        return OLECMDERR_E_UNKNOWNGROUP;
+    for (OLECMD &command : std::span(commands, count)) {
+        command.cmdf = 0;
+        if (!group) {
+            QueryStatusWB(command.cmdID, &command.cmdf); // unknown commands stay 0
+            continue;
+        }
+        switch (command.cmdID) {
+        case engine::HTMLID_FIND:
+        case engine::HTMLID_VIEWSOURCE:
+            command.cmdf = OLECMDF_SUPPORTED | (HasDocument() ? OLECMDF_ENABLED : 0);
+            break;
+        case engine::HTMLID_OPTIONS:
+            command.cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
+            break;
+        default:
+            break;
+        }
+    }
+    return S_OK;
 }
 
 HRESULT TWebBrowser::QueryStatusWB(DWORD command, DWORD *status) {

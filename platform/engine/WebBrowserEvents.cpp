@@ -119,23 +119,6 @@ void TWebBrowser::ConnectPage() {
             });
 }
 
-void TWebBrowser::CompleteDocument() {
-    // DocumentComplete follows the snapshot, which the engine answers asynchronously; by then
-    // the next navigation may have begun, so the event names the document that completed.
-    const QPointer<TWebBrowser> self(this);
-    const QString url = LocationURL();
-    m_page->runJavaScript(engine::SnapshotScript(), QWebEngineScript::ApplicationWorld,
-                          [self, url](const QVariant &result) {
-                              // Nothing is raised while the control is going away.
-                              if (!self || !self->m_page)
-                                  return;
-                              self->m_snapshot = engine::ParseSnapshot(result.toString());
-                              self->m_document.Reset();
-                              if (self->OnDocumentComplete)
-                                  self->OnDocumentComplete(self, self->m_identity.Get(), url);
-                          });
-}
-
 void TWebBrowser::EnsureNavigateComplete() {
     if (m_navigateCompleteSent)
         return;

@@ -17,6 +17,9 @@
 #include <QPrinter>
 #include <QSignalSpy>
 
+#include <numeric>
+#include <vector>
+
 Q_DECLARE_METATYPE(GUID)
 
 namespace {
@@ -58,6 +61,7 @@ private slots:
     void commandTargetRoutesByGroupAndId_data();
     void commandTargetRoutesByGroupAndId();
     void internetOptionsReachTheHandler();
+    void commandTargetQueryStatus();
 
 private:
     TWebBrowser &Browser() { return *m_f->browser; }
@@ -229,8 +233,10 @@ void TestDocumentCommands::commandTargetRoutesByGroupAndId_data() {
     QTest::addColumn<DWORD>("command");
     QTest::addColumn<bool>("loaded");
     QTest::addColumn<HRESULT>("expected");
+    // Without a group the standard commands are meant: 1 is OLECMDID_OPEN, which the control
+    // does not offer.
     QTest::newRow("no group") << false << GUID{} << engine::HTMLID_FIND << true
-                              << OLECMDERR_E_UNKNOWNGROUP;
+                              << OLECMDERR_E_NOTSUPPORTED;
     QTest::newRow("other group") << true << CGID_DocHostCommandHandler << engine::HTMLID_FIND
                                  << true << OLECMDERR_E_UNKNOWNGROUP;
     QTest::newRow("unknown id") << true << CGID_IWebBrowser << DWORD(4) << true
@@ -269,6 +275,42 @@ void TestDocumentCommands::internetOptionsReachTheHandler() {
     });
     QCOMPARE(exec(), S_FALSE);
     QCOMPARE(parent, &Browser());
+}
+
+void TestDocumentCommands::commandTargetQueryStatus() {
+    constexpr DWORD kSupported = OLECMDF_SUPPORTED;
+    constexpr DWORD kEnabled = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
+    const auto query = [&](const GUID *group, std::vector<ULONG> ids) {
+        std::vector<OLECMD> commands(ids.size());
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            commands[i] = {ids[i], 0xFFFF};
+        const HRESULT hr =
+            Browser().QueryDocumentCommands(group, ULONG(ids.size()), commands.data());
+        std::vector<DWORD> flags;
+        for (const OLECMD &c : commands)
+            flags.push_back(c.cmdf);
+        return std::pair{hr, flags};
+    };
+    const std::vector<ULONG> ours{engine::HTMLID_FIND, engine::HTMLID_VIEWSOURCE,
+                                  engine::HTMLID_OPTIONS, 99};
+    QCOMPARE(query(&CGID_IWebBrowser, ours),
+             std::pair(S_OK, std::vector<DWORD>{kSupported, kSupported, kEnabled, 0}));
+    QCOMPARE(query(&CGID_DocHostCommandHandler, ours).first, OLECMDERR_E_UNKNOWNGROUP);
+    QCOMPARE(Browser().QueryDocumentCommands(&CGID_IWebBrowser, 1, nullptr), E_POINTER);
+
+    LoadText();
+    QCOMPARE(query(&CGID_IWebBrowser, ours),
+             std::pair(S_OK, std::vector<DWORD>{kEnabled, kEnabled, kEnabled, 0}));
+    // No group: the standard commands, as QueryStatusWB answers them; all 101 ids can be asked.
+    std::vector<ULONG> all(101);
+    std::iota(all.begin(), all.end(), 0);
+    const auto [hr, flags] = query(nullptr, all);
+    QCOMPARE(hr, S_OK);
+    QCOMPARE(flags[OLECMDID_PRINT], kEnabled);
+    QCOMPARE(flags[OLECMDID_COPY], kSupported); // nothing selected
+    QCOMPARE(flags[OLECMDID_SELECTALL], kEnabled);
+    QCOMPARE(flags[OLECMDID_OPEN], DWORD(0));
+    QCOMPARE(flags[100], DWORD(0));
 }
 
 QTEST_MAIN(TestDocumentCommands)

@@ -2,28 +2,22 @@
 // of an unreadable frame, and the same path through the control on the real engine.
 
 #include "BrowserFixture.h"
+#include "DispatchHelpers.h"
 #include "TestHttpServer.h"
 
+#include "platform/engine/CharsetOverrides.h"
 #include "platform/engine/EngineEnvironment.h"
 #include "platform/engine/HtmlDocument.h"
 
 #include <QDir>
 #include <QFile>
 
+Q_DECLARE_METATYPE(Variant)
+
 using engine::DocumentSnapshot;
 using engine::HtmlDocument;
 
 namespace {
-
-// Reads a property by name through IDispatch, as a script caller does.
-HRESULT GetByName(IDispatch *object, const char *name, Variant *value, EXCEPINFO *excep = nullptr) {
-    DISPID id = DISPID_UNKNOWN;
-    if (const HRESULT hr = object->GetIDsOfNames(GUID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-        FAILED(hr))
-        return hr;
-    return object->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, nullptr, value,
-                          excep, nullptr);
-}
 
 // frames.item(index).document through IDispatch.
 HRESULT FrameDocument(IDispatch *document, LONG index, ComPtr<IDispatch> *frameDocument,
@@ -45,10 +39,6 @@ HRESULT FrameDocument(IDispatch *document, LONG index, ComPtr<IDispatch> *frameD
     return hr;
 }
 
-QString Text(const Variant &value) {
-    return QString::fromStdString(value.ToString().value_or("<not text>"));
-}
-
 DocumentSnapshot Page(const QString &url, const QString &lastModified) {
     DocumentSnapshot s;
     s.readable = true;
@@ -61,6 +51,7 @@ DocumentSnapshot Page(const QString &url, const QString &lastModified) {
     s.fileSize = u"1234"_qs;
     s.security = u"This type of document does not have a security certificate."_qs;
     s.charset = u"shift_jis"_qs;
+    s.defaultCharset = u"iso-8859-1"_qs;
     s.bgColor = u"#ff0000"_qs;
     return s;
 }
@@ -75,6 +66,9 @@ private slots:
     void dispatchByNameMatchesTheAccessors();
     void framesAndTheAutomationErrorOfAnUnreadableFrame();
     void framesetThroughTheControl();
+    void colourValues_data();
+    void colourValues();
+    void charsetOverrides();
 };
 
 void TestHtmlDocument::dispatchByNameMatchesTheAccessors_data() {
@@ -92,6 +86,7 @@ void TestHtmlDocument::dispatchByNameMatchesTheAccessors_data() {
         {"fileSize", s.fileSize},
         {"security", s.security},
         {"charset", s.charset},
+        {"defaultCharset", s.defaultCharset},
         {"bgColor", s.bgColor},
         {"readyState", u"complete"_qs},
     };
@@ -112,14 +107,16 @@ void TestHtmlDocument::dispatchByNameMatchesTheAccessors() {
                                   : document->TextProperty(name.toStdString()),
              expected);
 
-    // The object is an IHTMLDocument2, and nothing is writable through this model yet.
+    // The object is an IHTMLDocument2; a model without a page takes no writes.
     QVERIFY(ComPtr<IDispatch>(document).As<engine::IHTMLDocument2>());
-    DispArgs put = DispArgs::PropertyPut(Variant("#00ff00"));
+    DispArgs put = DispArgs::PropertyPut(Variant("shift_jis"));
     DISPID id = DISPID_UNKNOWN;
     const char *n = name.constData();
     QCOMPARE(document->GetIDsOfNames(GUID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    QVERIFY(FAILED(document->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
-                                    put.Params(), nullptr, nullptr, nullptr)));
+    const bool writable = name == "charset" || name == "bgColor";
+    QCOMPARE(document->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                              put.Params(), nullptr, nullptr, nullptr),
+             writable ? E_ACCESSDENIED : DISP_E_MEMBERNOTFOUND);
 }
 
 void TestHtmlDocument::framesAndTheAutomationErrorOfAnUnreadableFrame() {
@@ -206,6 +203,63 @@ void TestHtmlDocument::framesetThroughTheControl() {
     QCOMPARE(f.LoadUrl(QUrl::fromLocalFile(dir.filePath(u"b.html"_qs)).toString()), u"b"_qs);
     QCOMPARE(GetByName(f.browser->Document(), "title", &value), S_OK);
     QCOMPARE(Text(value), u"b"_qs);
+}
+
+void TestHtmlDocument::colourValues_data() {
+    QTest::addColumn<Variant>("value");
+    QTest::addColumn<QString>("expected"); // "<none>": refused
+    QTest::newRow("integer is 0xRRGGBB") << Variant(LONG(0xFF8000)) << u"#ff8000"_qs;
+    QTest::newRow("blue") << Variant(LONG(0x0000FF)) << u"#0000ff"_qs;
+    QTest::newRow("black") << Variant(LONG(0)) << u"#000000"_qs;
+    QTest::newRow("high byte ignored") << Variant(LONG(-1)) << u"#ffffff"_qs;
+    QTest::newRow("unsigned") << Variant(ULONG(0x123456)) << u"#123456"_qs;
+    QTest::newRow("text passes") << Variant("red") << u"red"_qs;
+    QTest::newRow("null clears") << Variant::Null() << QString();
+    QTest::newRow("empty clears") << Variant() << QString();
+    QTest::newRow("bool refused") << Variant(true) << u"<none>"_qs;
+}
+
+void TestHtmlDocument::colourValues() {
+    QFETCH(Variant, value);
+    QFETCH(QString, expected);
+    const std::optional<QJsonValue> colour = engine::ColorValue(value);
+    QCOMPARE(colour ? colour->toString() : u"<none>"_qs, expected);
+}
+
+void TestHtmlDocument::charsetOverrides() {
+    for (const QString &good : {u"shift_jis"_qs, u"EUC-JP"_qs, u"iso-8859-1"_qs, u"x-mac.1:2"_qs})
+        QVERIFY2(engine::IsCharsetName(good), qPrintable(good));
+    // Anything that could change the content type it is put into is refused.
+    for (const QString &bad : {QString(), u"shift_jis;base64"_qs, u"a b"_qs, u"-x"_qs,
+                               u"utf-8\r\nX: y"_qs, QString(41, u'a')})
+        QVERIFY2(!engine::IsCharsetName(bad), qPrintable(bad));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"page.html"_qs);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<title>x</title>");
+    file.close();
+    const QUrl page = QUrl::fromLocalFile(path);
+    QUrl withFragment = page;
+    withFragment.setFragment(u"part"_qs);
+
+    engine::CharsetOverrides overrides;
+    QVERIFY(!overrides.RereadContent(page, u"UTF-8"_qs)); // nothing chosen
+    overrides.Set(withFragment, u"shift_jis"_qs);
+    QCOMPARE(overrides.For(page), u"shift_jis"_qs); // the fragment does not count
+    QCOMPARE(overrides.RereadContent(page, u"UTF-8"_qs).value_or("<none>"), "<title>x</title>");
+    QVERIFY(!overrides.RereadContent(page, u"Shift_JIS"_qs)); // already read with it
+    QVERIFY(!overrides.RereadContent(QUrl(u"http://example.com/"_qs), u"UTF-8"_qs));
+    const QUrl gone = QUrl::fromLocalFile(dir.filePath(u"gone.html"_qs));
+    overrides.Set(gone, u"shift_jis"_qs);
+    QVERIFY(!overrides.RereadContent(gone, u"UTF-8"_qs));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(engine::CharsetOverrides::kMaxRereadBytes + 1, 'x'));
+    file.close();
+    QVERIFY(!overrides.RereadContent(page, u"UTF-8"_qs)); // too large to hand over
+    overrides.Set(page, QString());
+    QVERIFY(overrides.For(page).isEmpty());
 }
 
 QTEST_MAIN(TestHtmlDocument)

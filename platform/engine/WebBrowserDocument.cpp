@@ -1,0 +1,89 @@
+// TWebBrowser: the current document's snapshot and model, and reading a page again with the
+// charset chosen for it.
+
+#include "platform/engine/EnginePage.h"
+#include "platform/engine/WebBrowser.h"
+
+#include <QPointer>
+
+#include <utility>
+
+IDispatch *TWebBrowser::Document() const {
+    if (!m_document && m_snapshot.readable)
+        m_document = MakeComObject<engine::HtmlDocument>(engine::DocumentContext{
+            std::make_shared<const engine::DocumentSnapshot>(m_snapshot), m_link, {}});
+    return m_document.Get();
+}
+
+void TWebBrowser::RetakeSnapshot(std::function<void()> done) {
+    const QPointer<TWebBrowser> self(this);
+    // Writes queued before run before the snapshot script (one world, in order).
+    engine::TakeSnapshot(m_page, [self, done = std::move(done)](engine::DocumentSnapshot snapshot) {
+        if (!self || !self->m_page)
+            return;
+        self->AcceptSnapshot(std::move(snapshot));
+        if (done)
+            done();
+    });
+}
+
+void TWebBrowser::CompleteDocument() {
+    // DocumentComplete follows the snapshot, which the engine answers asynchronously; by then
+    // the next navigation may have begun, so the event names the document that completed.
+    const QPointer<TWebBrowser> self(this);
+    const QString url = LocationURL();
+    engine::TakeSnapshot(m_page, [self, url](engine::DocumentSnapshot snapshot) {
+        // Nothing is raised while the control is going away.
+        if (!self || !self->m_page)
+            return;
+        // A page read with another charset than the one chosen for it is read once more, with
+        // that charset as the content type; only that reading completes the document.
+        const QUrl address(url);
+        if (!std::exchange(self->m_charsetReread, false)) {
+            if (const std::optional<QByteArray> content =
+                    self->m_charsets.RereadContent(address, snapshot.charset)) {
+                self->m_charsetRereadPending = true;
+                self->m_page->setContent(
+                    *content, u"text/html;charset="_qs + self->m_charsets.For(address), address);
+                return;
+            }
+        }
+        self->AcceptSnapshot(std::move(snapshot));
+        if (self->OnDocumentComplete)
+            self->OnDocumentComplete(self, self->m_identity.Get(), url);
+    });
+}
+
+void TWebBrowser::AcceptSnapshot(engine::DocumentSnapshot snapshot) {
+    const bool sameDocument = m_link && m_link->IsLive() && snapshot.readable &&
+                              snapshot.documentId == m_snapshot.documentId;
+    if (!sameDocument) {
+        if (m_link)
+            m_link->Detach();
+        m_link = std::make_shared<engine::DocumentLink>(m_page, m_page->url());
+        // The link checks the page is there before it calls this.
+        m_link->SetCharset = [this](const QUrl &url, const QString &charset) {
+            m_charsets.Set(url, charset);
+            return S_OK;
+        };
+    }
+    m_snapshot = std::move(snapshot);
+    m_document.Reset();
+}
+
+bool TWebBrowser::TakeCharsetReread(const QUrl &url, bool isMainFrame) {
+    if (!isMainFrame || !m_charsetRereadPending || url.scheme() != u"data"_qs)
+        return false;
+    m_charsetRereadPending = false;
+    m_charsetReread = true;
+    m_readyState = READYSTATE_LOADING;
+    return true;
+}
+
+bool TWebBrowser::RefreshWithCharset() {
+    const QUrl url = m_page->url();
+    if (!url.isLocalFile() || m_charsets.For(url).isEmpty())
+        return false;
+    m_page->load(url);
+    return true;
+}
