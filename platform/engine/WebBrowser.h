@@ -6,8 +6,10 @@
 
 #include "platform/com/Dispatch.h"
 #include "platform/engine/AmbientProperties.h"
+#include "platform/engine/CharsetOverrides.h"
 #include "platform/engine/ContentRules.h"
 #include "platform/engine/DocHost.h"
+#include "platform/engine/DocumentLink.h"
 #include "platform/engine/DocumentSnapshot.h"
 #include "platform/engine/HtmlDocument.h"
 
@@ -93,6 +95,9 @@ public:
     void SetBounds(LONG left, LONG top, LONG width, LONG height);
     // The current document and its frames as they were at its DocumentComplete.
     const engine::DocumentSnapshot &Snapshot() const { return m_snapshot; }
+    // Takes the current document's snapshot again (e.g. after writes through the model); done
+    // runs once it has arrived, and Document() then answers the new one. No event is raised.
+    void RetakeSnapshot(std::function<void()> done);
     // The rules in force for the current document.
     const engine::DocumentRules &Rules() const { return m_rules; }
 
@@ -138,6 +143,13 @@ private:
     void ReportBlocked(const QUrl &url, DWORD action);
     void EnsureNavigateComplete();
     void CompleteDocument();
+    // Makes the snapshot the current one; a new document detaches the old document's model.
+    void AcceptSnapshot(engine::DocumentSnapshot snapshot);
+    // A page with a chosen charset is read again with it: the engine's navigation to the
+    // handed-over content is let through without events (true) ...
+    bool TakeCharsetReread(const QUrl &url, bool isMainFrame);
+    // ... and a refresh of such a page loads its address again (true) instead of that content.
+    bool RefreshWithCharset();
     void ShowAlert(const QString &text);
     std::optional<bool> AskHost(const QString &text, DWORD type);
     void SetBusy(bool busy);
@@ -164,6 +176,10 @@ private:
     engine::DocumentRules m_committedRules; // restored when a navigation does not commit
     engine::DocumentSnapshot m_snapshot;
     mutable ComPtr<engine::HtmlDocument> m_document; // over m_snapshot, made on first use
+    std::shared_ptr<engine::DocumentLink> m_link;    // the current document's page handle
+    engine::CharsetOverrides m_charsets;
+    bool m_charsetRereadPending = false; // the content was handed over, its navigation is next
+    bool m_charsetReread = false;        // the current load is such a reading
     QUrl m_pendingUrl;
     bool m_navigateCompleteSent = true;
     bool m_navigationAccepted = false; // the last top-level navigation asked about
