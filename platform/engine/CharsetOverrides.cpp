@@ -36,9 +36,13 @@ QString CharsetOverrides::For(const QUrl &url) const {
 
 std::optional<QByteArray> CharsetOverrides::RereadContent(const QUrl &url,
                                                           const QString &usedCharset) const {
-    const QString charset = For(url);
-    if (charset.isEmpty() || charset.compare(usedCharset, Qt::CaseInsensitive) == 0 ||
-        !url.isLocalFile())
+    if (For(url).compare(usedCharset, Qt::CaseInsensitive) == 0)
+        return std::nullopt;
+    return Content(url);
+}
+
+std::optional<QByteArray> CharsetOverrides::Content(const QUrl &url) const {
+    if (For(url).isEmpty() || !url.isLocalFile())
         return std::nullopt;
     QFile file(url.toLocalFile());
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxRereadBytes)

@@ -30,6 +30,9 @@ public:
     // it with another one; nullopt otherwise (no choice, same charset, not a readable local
     // file, larger than kMaxRereadBytes).
     std::optional<QByteArray> RereadContent(const QUrl &url, const QString &usedCharset) const;
+    // The bytes of the local page at url to be read with its chosen charset, whatever the engine
+    // used; nullopt as above.
+    std::optional<QByteArray> Content(const QUrl &url) const;
 
 private:
     static constexpr int kMaxEntries = 256;

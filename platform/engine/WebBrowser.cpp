@@ -110,7 +110,7 @@ bool TWebBrowser::DecideNavigation(const QUrl &url, int type, bool isMainFrame) 
     const auto allowed = [this](const QUrl &u, DWORD action) {
         return m_security->Allows(u, action);
     };
-    if (TakeCharsetReread(url, isMainFrame))
+    if (TakeCharsetReread(url, type, isMainFrame))
         return true;
     const QString text = url.toString(QUrl::FullyEncoded);
     bool cancel = false;

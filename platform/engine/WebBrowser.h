@@ -147,9 +147,11 @@ private:
     void AcceptSnapshot(engine::DocumentSnapshot snapshot);
     // A page with a chosen charset is read again with it: the engine's navigation to the
     // handed-over content is let through without events (true) ...
-    bool TakeCharsetReread(const QUrl &url, bool isMainFrame);
-    // ... and a refresh of such a page loads its address again (true) instead of that content.
+    bool TakeCharsetReread(const QUrl &url, int type, bool isMainFrame);
+    // ... and a refresh of such a page reads it with that charset (true).
     bool RefreshWithCharset();
+    // Hands the engine the page's bytes with its chosen charset as their content type.
+    void ReadWithCharset(const QUrl &url, const QByteArray &content);
     void ShowAlert(const QString &text);
     std::optional<bool> AskHost(const QString &text, DWORD type);
     void SetBusy(bool busy);
@@ -180,6 +182,8 @@ private:
     engine::CharsetOverrides m_charsets;
     bool m_charsetRereadPending = false; // the content was handed over, its navigation is next
     bool m_charsetReread = false;        // the current load is such a reading
+    bool m_historyLoad = false;          // the current load goes back or forward in history
+    QString m_shownCharset; // the chosen charset the current document was read with
     QUrl m_pendingUrl;
     bool m_navigateCompleteSent = true;
     bool m_navigationAccepted = false; // the last top-level navigation asked about

@@ -37,17 +37,19 @@ void TWebBrowser::CompleteDocument() {
         if (!self || !self->m_page)
             return;
         // A page read with another charset than the one chosen for it is read once more, with
-        // that charset as the content type; only that reading completes the document.
+        // that charset as the content type; only that reading completes the document. Not when
+        // the page came back from history: the reading would be a new entry, and going back
+        // would never get past it.
         const QUrl address(url);
-        if (!std::exchange(self->m_charsetReread, false)) {
+        const bool reread = std::exchange(self->m_charsetReread, false);
+        if (!reread && !self->m_historyLoad) {
             if (const std::optional<QByteArray> content =
                     self->m_charsets.RereadContent(address, snapshot.charset)) {
-                self->m_charsetRereadPending = true;
-                self->m_page->setContent(
-                    *content, u"text/html;charset="_qs + self->m_charsets.For(address), address);
+                self->ReadWithCharset(address, *content);
                 return;
             }
         }
+        self->m_shownCharset = reread ? self->m_charsets.For(address) : QString();
         self->AcceptSnapshot(std::move(snapshot));
         if (self->OnDocumentComplete)
             self->OnDocumentComplete(self, self->m_identity.Get(), url);
@@ -71,8 +73,16 @@ void TWebBrowser::AcceptSnapshot(engine::DocumentSnapshot snapshot) {
     m_document.Reset();
 }
 
-bool TWebBrowser::TakeCharsetReread(const QUrl &url, bool isMainFrame) {
-    if (!isMainFrame || !m_charsetRereadPending || url.scheme() != u"data"_qs)
+void TWebBrowser::ReadWithCharset(const QUrl &url, const QByteArray &content) {
+    m_charsetRereadPending = true;
+    m_page->setContent(content, u"text/html;charset="_qs + m_charsets.For(url), url);
+}
+
+bool TWebBrowser::TakeCharsetReread(const QUrl &url, int type, bool isMainFrame) {
+    if (!isMainFrame)
+        return false;
+    m_historyLoad = type == QWebEnginePage::NavigationTypeBackForward;
+    if (!m_charsetRereadPending || url.scheme() != u"data"_qs)
         return false;
     m_charsetRereadPending = false;
     m_charsetReread = true;
@@ -81,9 +91,20 @@ bool TWebBrowser::TakeCharsetReread(const QUrl &url, bool isMainFrame) {
 }
 
 bool TWebBrowser::RefreshWithCharset() {
+    // A page already read with its chosen charset is reloaded as it is, which keeps the history
+    // as it was; otherwise the file is read again with the charset.
     const QUrl url = m_page->url();
-    if (!url.isLocalFile() || m_charsets.For(url).isEmpty())
+    const QString charset = m_charsets.For(url);
+    if (charset.isEmpty())
         return false;
-    m_page->load(url);
+    if (charset == m_shownCharset) {
+        m_charsetRereadPending = true;
+        m_page->triggerAction(QWebEnginePage::Reload);
+        return true;
+    }
+    const std::optional<QByteArray> content = m_charsets.Content(url);
+    if (!content)
+        return false;
+    ReadWithCharset(url, *content);
     return true;
 }

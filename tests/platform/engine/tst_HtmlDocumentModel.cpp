@@ -391,6 +391,12 @@ void TestHtmlDocumentModel::charsetChosenForAPageAppliesOnRefresh() {
 
     // The choice stays with the address: a second refresh reads it the same way.
     QCOMPARE(m_f->Load([&] { QCOMPARE(m_f->browser->Refresh(), S_OK); }), expected);
+
+    // The reading is a history entry of its own; going back passes it and the page as first
+    // read, and does not read it again (which would add an entry that traps Back).
+    QVERIFY(m_f->Load([&] { QCOMPARE(m_f->browser->GoBack(), S_OK); }) != expected);
+    QCOMPARE(m_f->browser->LocationURL(), url);
+    QCOMPARE(m_f->Load([&] { QCOMPARE(m_f->browser->GoBack(), S_OK); }), u"paint"_qs);
 }
 
 QTEST_MAIN(TestHtmlDocumentModel)

@@ -6,6 +6,7 @@
 
 #include "platform/engine/EngineEnvironment.h"
 #include "platform/engine/HomePage.h"
+#include "platform/engine/HtmlDocument.h"
 #include "platform/registry/Registry.h"
 
 #include <QDir>
@@ -202,19 +203,22 @@ void TestWebBrowserFeatures::snapshotOfAFramesetWithoutPageScripts() {
     QCOMPARE(a.title, u"a"_qs);
     QCOMPARE(a.charset, u"Shift_JIS"_qs);
     QCOMPARE(a.bgColor, u"#ff0000"_qs);
-    QCOMPARE(a.bodyStyle, u"color: blue"_qs);
-    QCOMPARE(a.scripts, 1);
-    QCOMPARE(a.anchors.size(), 1);
-    QVERIFY(a.anchors[0].endsWith(u"/restricted/b.html"_qs));
-    QCOMPARE(a.images.size(), 1);
-    QCOMPARE(a.images[0].alt, u"dot"_qs);
-    QVERIFY(a.images[0].complete);
-    QCOMPARE(a.images[0].width, 1);
-    QCOMPARE(a.objects.size(), 2);
-    QCOMPARE(a.objects[0].classid, u"clsid:1234"_qs);
-    QCOMPARE(a.objects[0].codetype, u"x/y"_qs);
-    QCOMPARE(a.objects[1].tag, u"applet"_qs);
-    QCOMPARE(a.objects[1].code, u"A.class"_qs);
+    QCOMPARE(a.body.style, u"color: blue;"_qs);
+    const ComPtr<engine::HtmlDocument> model = MakeComObject<engine::HtmlDocument>(a);
+    QCOMPARE(model->Scripts()->Length(), 1);
+    QCOMPARE(model->Links()->Length(), 1);
+    QVERIFY(model->Links()->Item(0)->Snapshot().href.endsWith(u"/restricted/b.html"_qs));
+    QCOMPARE(model->Images()->Length(), 1);
+    const engine::ElementSnapshot &image = model->Images()->Item(0)->Snapshot();
+    QCOMPARE(image.alt, u"dot"_qs);
+    QVERIFY(image.complete);
+    QCOMPARE(image.width, 1);
+    const ComPtr<engine::HtmlCollection> applets = model->Applets();
+    QCOMPARE(applets->Length(), 2);
+    QCOMPARE(applets->Item(0)->Snapshot().classid, u"clsid:1234"_qs);
+    QCOMPARE(applets->Item(0)->Snapshot().codetype, u"x/y"_qs);
+    QCOMPARE(applets->Item(1)->Snapshot().tagName, u"APPLET"_qs);
+    QCOMPARE(applets->Item(1)->Snapshot().code, u"A.class"_qs);
 
     QCOMPARE(top.frames[1].lastModified, engineDate(newer));
     QVERIFY(!top.frames[2].readable); // another site's document may not be read
