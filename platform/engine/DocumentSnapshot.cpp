@@ -19,8 +19,6 @@ namespace {
 
 // Frames nested deeper than this are left out.
 constexpr int kMaxFrameDepth = 8;
-// An anchor's text is cut after this many characters.
-constexpr int kMaxAnchorText = 4096;
 
 const char16_t kNoCertificate[] = u"この種類の文書には、セキュリティ証明書がありません。";
 const char16_t kEncrypted[] = u"暗号化された接続で受信した文書です。";
@@ -119,7 +117,11 @@ void SetDefaultCharset(DocumentSnapshot &d, const QString &charset) {
 const QString &SnapshotScript() {
     static const QString script = uR"((function () {
 function attr(e, n) { return e.getAttribute(n) || ''; }
-function put(r, k, v) { if (v) r[k] = v; }
+var budget = %4;
+function put(r, k, v) {
+  if (!v || budget <= 0) return;
+  v = String(v).slice(0, %3); budget -= v.length; r[k] = v;
+}
 function imageSize(i) {
   var t = i.src ? performance.getEntriesByName(i.src) : [];
   var s = t.length ? (t[0].encodedBodySize || t[0].decodedBodySize) : 0;
@@ -131,13 +133,13 @@ function element(e) {
   put(r, 'cls', typeof e.className === 'string' ? e.className : attr(e, 'class'));
   put(r, 'name', attr(e, 'name'));
   if (e.hasAttribute('style') && e.style) {
-    r.st = e.style.cssText; put(r, 'sb', e.style.background);
+    put(r, 'st', e.style.cssText); put(r, 'sb', e.style.background);
     put(r, 'sbc', e.style.backgroundColor); put(r, 'sbi', e.style.backgroundImage);
   }
   switch (t.toUpperCase()) {
   case 'A':
     put(r, 'href', e.hasAttribute('href') ? e.href : '');
-    put(r, 'text', String(e.innerText || '').slice(0, %3));
+    put(r, 'text', e.innerText);
     break;
   case 'IMG':
     put(r, 'href', e.src); put(r, 'alt', e.alt); r.complete = e.complete;
@@ -158,7 +160,7 @@ function snap(doc, depth) {
   if (!doc.__quillmereId)
     doc.__quillmereId = Date.now().toString(36) + Math.random().toString(36).slice(2);
   var all = doc.getElementsByTagName('*'), n = Math.min(all.length, %2);
-  var r = { readable: true, docId: doc.__quillmereId, url: doc.URL, title: doc.title,
+  var r = { readable: true, docId: doc.__quillmereId, url: doc.URL, title: doc.title.slice(0, %3),
             lastModified: doc.lastModified, charset: doc.characterSet, bgColor: doc.bgColor,
             count: all.length, elements: [], bodyIndex: -1, frames: [] };
   for (var k = 0; k < n; ++k) r.elements.push(element(all[k]));
@@ -177,7 +179,8 @@ function snap(doc, depth) {
 return JSON.stringify(snap(document, 0));
 })())"_qs.arg(kMaxFrameDepth)
                                       .arg(kMaxElements)
-                                      .arg(kMaxAnchorText);
+                                      .arg(kMaxElementText)
+                                      .arg(kElementTextBudget);
     return script;
 }
 

@@ -70,6 +70,11 @@ struct DocumentSnapshot {
 
 // A hostile page must not make the snapshot unbounded: elements after this many are left out.
 inline constexpr int kMaxElements = 20000;
+// Each text of an element (and the title) is cut after this many characters, and the element
+// texts of a page and its frames together stop at the budget: later elements keep only their
+// tag name and numbers. Long attributes or data: URLs cannot make the snapshot unbounded.
+inline constexpr int kMaxElementText = 4096;
+inline constexpr int kElementTextBudget = 4'000'000;
 
 // The script that collects a snapshot, as JSON text, in the page's isolated world.
 const QString &SnapshotScript();

@@ -251,12 +251,28 @@ void TestHtmlDocumentModel::hugeDocumentsAreCapped() {
     file.write("<title>huge</title><body>");
     for (int i = 0; i < engine::kMaxElements + 5000; ++i)
         file.write("<i></i>");
+    // Long texts on many elements: more than the snapshot's text budget.
+    file.write("<script>var s = 'x'.repeat(100000), e = document.getElementsByTagName('i');"
+               "for (var k = 0; k < 2000; ++k) e[k].className = s;</script>");
     file.close();
     QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(file.fileName()).toString()), u"huge"_qs);
     const engine::DocumentSnapshot &s = m_f->browser->Snapshot();
     QCOMPARE(s.elements.size(), engine::kMaxElements);
     QVERIFY(s.elementCount > engine::kMaxElements);
     QCOMPARE(s.body.tagName, u"BODY"_qs);
+    qsizetype text = 0;
+    for (const engine::ElementSnapshot &e : s.elements) {
+        QVERIFY(e.className.size() <= engine::kMaxElementText);
+        QVERIFY(!e.tagName.isEmpty());
+        text += e.className.size();
+    }
+    const auto first =
+        std::find_if(s.elements.begin(), s.elements.end(),
+                     [](const engine::ElementSnapshot &e) { return e.tagName == u"I"_qs; });
+    QCOMPARE(first->className.size(), engine::kMaxElementText);
+    QVERIFY((first + 1999)->className.isEmpty()); // past the budget
+    QVERIFY(text > engine::kElementTextBudget / 2);
+    QVERIFY(text <= engine::kElementTextBudget + engine::kMaxElementText);
     Variant length;
     QCOMPARE(GetByName(Object(m_f->browser->Document(), "all").Get(), "length", &length), S_OK);
     QCOMPARE(length.ToI4(), engine::kMaxElements);
