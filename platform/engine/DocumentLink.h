@@ -26,7 +26,6 @@ public:
     void Detach() { m_detached = true; }
     bool IsLive() const;
     QWebEnginePage *Page() const { return m_page; }
-    const QUrl &Url() const { return m_url; }
 
     // Remembers the charset for the document's address; the next load of it uses it. Installed
     // by the control; without it the charset cannot be set.
