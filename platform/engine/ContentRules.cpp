@@ -23,6 +23,9 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
                       allowed(url, URLACTION_HTML_SUBFRAME_NAVIGATE);
     rules.cookies = allowed(url, URLACTION_COOKIES);
     rules.thirdPartyCookies = allowed(url, URLACTION_COOKIES_THIRD_PARTY);
+    rules.sessionCookies = allowed(url, URLACTION_COOKIES_SESSION);
+    rules.thirdPartySessionCookies = allowed(url, URLACTION_COOKIES_SESSION_THIRD_PARTY);
+    rules.host = url.host().toLower();
     return rules;
 }
 

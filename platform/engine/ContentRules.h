@@ -24,8 +24,14 @@ struct DocumentRules {
     bool java = true;
     bool fonts = true;
     bool subframes = true;
-    bool cookies = true;           // first party
-    bool thirdPartyCookies = true; // from and to other sites than the document's
+    // Cookies: persistent (with an expiry) and session ones, first party (of the document's
+    // host) and third party (from and to other sites than the document's).
+    bool cookies = true;
+    bool thirdPartyCookies = true;
+    bool sessionCookies = true;
+    bool thirdPartySessionCookies = true;
+    // The document's host; a cookie whose domain does not cover it is third party.
+    QString host;
 
     friend bool operator==(const DocumentRules &, const DocumentRules &) = default;
 };

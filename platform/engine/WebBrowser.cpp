@@ -3,6 +3,7 @@
 #include "platform/com/ServiceProvider.h"
 #include "platform/engine/BrowserIdentity.h"
 #include "platform/engine/CookieFilter.h"
+#include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EnginePage.h"
 #include "platform/engine/HomePage.h"
 #include "platform/engine/HostInput.h"
@@ -41,6 +42,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
       m_security(std::make_unique<engine::SecurityChain>()),
       m_interceptor(std::make_unique<engine::RequestInterceptor>()),
       m_cookies(std::make_unique<engine::CookieFilter>(m_profile->cookieStore())),
+      m_downloads(std::make_unique<engine::DownloadSaver>()),
       m_identity(engine::MakeBrowserIdentity()) {
     engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());
     m_engineUserAgent = m_profile->httpUserAgent();

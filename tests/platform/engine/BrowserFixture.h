@@ -24,6 +24,7 @@ struct BrowserFixture {
         browser->resize(400, 300);
         browser->show();
         browser->SetClientSite(static_cast<IDocHostShowUI *>(host.Get()));
+        browser->SetDownloadDirectory(downloadDir.path());
         browser->OnDocumentComplete = [this](TWebBrowser *, IDispatch *, const QString &) {
             ++completed;
         };
@@ -60,6 +61,7 @@ struct BrowserFixture {
     }
 
     QTemporaryDir platformDir;
+    QTemporaryDir downloadDir; // never the user's own
     // Before anything below may read the registry.
     bool platformDirSet = qputenv("QUILLMERE_PLATFORM_DIR", platformDir.path().toUtf8());
     ComPtr<FakeSecurityManager> manager = MakeComObject<FakeSecurityManager>();

@@ -319,7 +319,7 @@ void TestWebBrowser::cookiesFollowTheZone() {
     QFETCH(bool, refused);
     m_f->manager->deniedRestricted = {};
     if (refused)
-        m_f->manager->deniedRestricted = {URLACTION_COOKIES};
+        m_f->manager->deniedRestricted = {URLACTION_COOKIES, URLACTION_COOKIES_SESSION};
     TestHttpServer server;
     QVERIFY(server.IsListening());
     server.Serve("/restricted/set", "<title>set</title>",

@@ -1,0 +1,79 @@
+#pragma once
+// Saving the downloads the control allowed. Each download goes into the download directory
+// under the name the server suggested, made safe (no directories, no "..", never empty) and
+// unique: an existing file is never overwritten, "name.ext" becomes "name (1).ext" and so on.
+// The name is reserved by creating the file before the engine writes it, so two downloads of
+// one name at once get two files. A download that fails or is cancelled leaves no file behind:
+// neither the reserved one nor the engine's partial "<name>.download".
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class QDir;
+class QWebEngineDownloadRequest;
+
+namespace engine {
+
+// The suggested name as a plain file name: the part after the last '/' or '\', control and
+// format characters replaced by '_', leading dots and surrounding blanks removed, at most 240 bytes
+// of UTF-8 (room for " (n)" within the file system's 255; a short extension is kept);
+// "download" when nothing is left.
+QString SafeFileName(const QString &suggested);
+
+// Creates "name", else "name (1)", "name (2)", ... in dir, whichever does not exist yet, and
+// returns its path; nullopt when none can be created.
+std::optional<QString> ReserveUniqueFile(const QDir &dir, const QString &name);
+
+// The user's download directory when it exists, else the home directory.
+QString DefaultDownloadDirectory();
+
+class DownloadSaver final : public QObject {
+    Q_OBJECT
+public:
+    explicit DownloadSaver(QObject *parent = nullptr);
+    // Unfinished downloads are cancelled and their files removed.
+    ~DownloadSaver() override;
+    DownloadSaver(const DownloadSaver &) = delete;
+    DownloadSaver &operator=(const DownloadSaver &) = delete;
+
+    QString Directory() const { return m_directory; }
+    void SetDirectory(const QString &directory) { m_directory = directory; }
+
+    // Accepts download and saves it. Unless silent, ChoosePath may replace the reserved path by
+    // another absolute one (a file there is replaced once the download is complete) or cancel,
+    // and OnStatus tells the start and the end.
+    void Save(QWebEngineDownloadRequest *download, bool silent);
+
+    // The engine resumes an interrupted download as a new request with the same id: it goes on
+    // into the same file. False for a download that is not under way.
+    bool Resume(QWebEngineDownloadRequest *download);
+
+    std::function<void(QString &path, bool &cancel)> ChoosePath;
+    std::function<void(const QString &text)> OnStatus;
+    // Every saved, failed or cancelled download, silent or not; path is empty when the
+    // download never started.
+    std::function<void(const QUrl &url, const QString &path, bool saved)> OnFinished;
+
+private:
+    struct Active {
+        quint32 id = 0;
+        QPointer<QWebEngineDownloadRequest> download;
+        QUrl url;
+        QString path;
+        bool silent = false;
+        bool reserved = false; // the file at path was created here
+    };
+    void Accept(QWebEngineDownloadRequest *download, const QString &path);
+    void Finished(const Active &active, bool saved);
+    void Status(bool silent, const QString &text) const;
+
+    QString m_directory = DefaultDownloadDirectory();
+    QList<Active> m_active;
+};
+
+} // namespace engine
