@@ -4,7 +4,6 @@
 #include "platform/engine/BrowserIdentity.h"
 #include "platform/engine/CookieFilter.h"
 #include "platform/engine/DownloadSaver.h"
-#include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EnginePage.h"
 #include "platform/engine/HomePage.h"
 #include "platform/engine/HostInput.h"
@@ -43,7 +42,6 @@ TWebBrowser::TWebBrowser(QWidget *parent)
       m_security(std::make_unique<engine::SecurityChain>()),
       m_interceptor(std::make_unique<engine::RequestInterceptor>()),
       m_cookies(std::make_unique<engine::CookieFilter>(m_profile->cookieStore())),
-      m_downloads(std::make_unique<engine::DownloadSaver>()),
       m_downloads(std::make_unique<engine::DownloadSaver>()),
       m_identity(engine::MakeBrowserIdentity()) {
     engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());

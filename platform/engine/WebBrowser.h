@@ -28,7 +28,6 @@ namespace engine {
 class CookieFilter;
 class DocumentCommands;
 class DownloadSaver;
-class DownloadSaver;
 class EnginePage;
 class RequestInterceptor;
 class SecurityChain;
@@ -106,10 +105,6 @@ public:
     // directory.
     QString DownloadDirectory() const;
     void SetDownloadDirectory(const QString &directory);
-    // Where allowed downloads are saved (DownloadSaver.h); by default the user's download
-    // directory.
-    QString DownloadDirectory() const;
-    void SetDownloadDirectory(const QString &directory);
 
     // --- Events (single-cast; pDisp is Application() for the top-level browser) --------------
     std::function<void(TWebBrowser *sender, IDispatch *pDisp, const QString &url, LONG flags,
@@ -142,12 +137,6 @@ public:
     // An allowed download ended: saved at path, or failed or cancelled (nothing left there).
     std::function<void(TWebBrowser *sender, const QString &url, const QString &path, bool saved)>
         OnDownloadFinished;
-    // An allowed download is about to be saved at path, a new file in the download directory;
-    // the host may give another absolute path or cancel. Not raised with DLCTL_SILENT.
-    std::function<void(TWebBrowser *sender, QString &path, bool &cancel)> OnDownloadPath;
-    // An allowed download ended: saved at path, or failed or cancelled (nothing left there).
-    std::function<void(TWebBrowser *sender, const QString &url, const QString &path, bool saved)>
-        OnDownloadFinished;
     // A frame or request the security rules stopped: its URL and the URL action that refused it
     // (0 when the download-control flags or the offline state did).
     std::function<void(TWebBrowser *sender, const QString &url, DWORD action)> OnContentBlocked;
@@ -157,7 +146,6 @@ protected:
 
 private:
     void ConnectPage();
-    void ConnectDownloads();
     void ConnectDownloads();
     bool DecideNavigation(const QUrl &url, int type, bool isMainFrame);
     // NewWindow2, then the page in the browser the host handed back; E_FAIL without one.
@@ -186,7 +174,6 @@ private:
     std::unique_ptr<engine::SecurityChain> m_security;
     std::unique_ptr<engine::RequestInterceptor> m_interceptor;
     std::unique_ptr<engine::CookieFilter> m_cookies;
-    std::unique_ptr<engine::DownloadSaver> m_downloads;
     std::unique_ptr<engine::DownloadSaver> m_downloads;
     engine::EnginePage *m_page = nullptr; // owned by this widget
     QWebEngineView *m_view = nullptr;     // child widget

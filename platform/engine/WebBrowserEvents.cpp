@@ -2,7 +2,6 @@
 // windows, downloads and a crashed page process.
 
 #include "platform/engine/DownloadSaver.h"
-#include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EnginePage.h"
 #include "platform/engine/SecurityChain.h"
 #include "platform/engine/WebBrowser.h"
@@ -103,84 +102,6 @@ void TWebBrowser::ConnectPage() {
                 if (OnStatusTextChange)
                     OnStatusTextChange(this, m_statusText);
             });
-}
-
-void TWebBrowser::ConnectDownloads() {
-    m_downloads->ChoosePath = [this](QString &path, bool &cancel) {
-        if (OnDownloadPath)
-            OnDownloadPath(this, path, cancel);
-    };
-    m_downloads->OnStatus = [this](const QString &text) {
-        m_statusText = text;
-        if (OnStatusTextChange)
-            OnStatusTextChange(this, text);
-    };
-    m_downloads->OnFinished = [this](const QUrl &url, const QString &path, bool saved) {
-        if (OnDownloadFinished)
-            OnDownloadFinished(this, url.toString(QUrl::FullyEncoded), path, saved);
-    };
-    ConnectDownloads();
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
-                if (status == QWebEnginePage::NormalTerminationStatus)
-                    return;
-                qCWarning(lcBrowser, "the page process ended (status %d, code %d)", status, code);
-                m_readyState = READYSTATE_COMPLETE;
-                SetBusy(false);
-                m_statusText = u"ページの表示が異常終了しました"_qs;
-                if (OnStatusTextChange)
-                    OnStatusTextChange(this, m_statusText);
-            });
-}
-
-void TWebBrowser::ConnectDownloads() {
-    m_downloads->ChoosePath = [this](QString &path, bool &cancel) {
-        if (OnDownloadPath)
-            OnDownloadPath(this, path, cancel);
-    };
-    m_downloads->OnStatus = [this](const QString &text) {
-        m_statusText = text;
-        if (OnStatusTextChange)
-            OnStatusTextChange(this, text);
-    };
-    m_downloads->OnFinished = [this](const QUrl &url, const QString &path, bool saved) {
-        if (OnDownloadFinished)
-            OnDownloadFinished(this, url.toString(QUrl::FullyEncoded), path, saved);
-    };
-    connect(m_profile.get(), &QWebEngineProfile::downloadRequested, this,
-            [this](QWebEngineDownloadRequest *download) {
-                // Save as (QWebEnginePage::save) arrives here too, already accepted.
-                if (download->page() != m_page || download->isSavePageDownload() ||
-                    m_downloads->Resume(download))
-                    return;
-                const QUrl url = download->url();
-                bool cancel = false;
-                // Gone offline since the request left: nothing more is taken from the network.
-                const bool offline = engine::IsNetworkUrl(url) && IsOffline();
-                if (!offline && OnFileDownload)
-                    OnFileDownload(this, false, cancel);
-                if (offline || cancel) {
-                    if (offline)
-                        ReportBlocked(url, 0);
-                    download->cancel();
-                } else if (!m_security->Allows(url, URLACTION_SHELL_FILE_DOWNLOAD)) {
-                    ReportBlocked(url, URLACTION_SHELL_FILE_DOWNLOAD);
-                    download->cancel();
-                } else {
-                    m_downloads->Save(download, m_ambient.downloadControl & DLCTL_SILENT);
-                }
-                // The download did not become the document: its rules stay.
-                if (m_page->url() != m_pendingUrl)
-                    ApplyRules(m_committedRules);
-            });
-}
-
-QString TWebBrowser::DownloadDirectory() const {
-    return m_downloads->Directory();
-}
-
-void TWebBrowser::SetDownloadDirectory(const QString &directory) {
-    m_downloads->SetDirectory(directory);
 }
 
 void TWebBrowser::ConnectDownloads() {

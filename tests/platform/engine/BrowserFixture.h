@@ -25,7 +25,6 @@ struct BrowserFixture {
         browser->show();
         browser->SetClientSite(static_cast<IDocHostShowUI *>(host.Get()));
         browser->SetDownloadDirectory(downloadDir.path());
-        browser->SetDownloadDirectory(downloadDir.path());
         browser->OnDocumentComplete = [this](TWebBrowser *, IDispatch *, const QString &) {
             ++completed;
         };
@@ -62,7 +61,6 @@ struct BrowserFixture {
     }
 
     QTemporaryDir platformDir;
-    QTemporaryDir downloadDir; // never the user's own
     QTemporaryDir downloadDir; // never the user's own
     // Before anything below may read the registry.
     bool platformDirSet = qputenv("QUILLMERE_PLATFORM_DIR", platformDir.path().toUtf8());
