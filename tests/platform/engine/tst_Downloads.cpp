@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebEngineView>
 
 namespace {
 
@@ -76,6 +77,8 @@ private slots:
     void silentDownloadShowsNothing();
     void failedDownloadLeavesNoPartialFile();
     void downloadInProgressIsRemovedWithTheControl();
+    void downloadLinkWhileOffline_data();
+    void downloadLinkWhileOffline();
     void backgroundSoundsAreNotFetched();
 
 private:
@@ -326,6 +329,35 @@ void TestDownloads::downloadInProgressIsRemovedWithTheControl() {
     QTRY_VERIFY_WITH_TIMEOUT(Files().contains(u"big.bin.download"_qs), kLoadTimeout);
     m_f->browser.reset();
     QTRY_COMPARE_WITH_TIMEOUT(Files(), QStringList(), kLoadTimeout);
+}
+
+void TestDownloads::downloadLinkWhileOffline_data() {
+    QTest::addColumn<bool>("offline");
+    QTest::newRow("online") << false;
+    QTest::newRow("offline") << true;
+}
+
+void TestDownloads::downloadLinkWhileOffline() {
+    QFETCH(bool, offline);
+    m_server.Serve("/get", kBody, Attachment("file.bin"));
+    QTemporaryDir site;
+    QFile page(QDir(site.path()).filePath(u"link.html"_qs));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<title>link</title><a download style='display:block;width:300px;height:200px' "
+               "href='" +
+               m_server.Url(u"/get"_qs).toUtf8() + "'>file</a>");
+    page.close();
+    QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(page.fileName()).toString()), u"link"_qs);
+    m_f->browser->SetOffline(offline);
+    const qsizetype before = m_server.requests.size();
+    QWidget *view = m_f->browser->findChild<QWebEngineView *>()->focusProxy();
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(50, 50));
+    if (offline)
+        QTRY_VERIFY_WITH_TIMEOUT(m_f->WasBlocked(u"/get"_qs, 0), kLoadTimeout);
+    else
+        QVERIFY(WaitFinished());
+    QCOMPARE(m_server.requests.size() - before, offline ? 0 : 1);
+    QCOMPARE(Files(), offline ? QStringList() : QStringList{u"file.bin"_qs});
 }
 
 void TestDownloads::backgroundSoundsAreNotFetched() {
