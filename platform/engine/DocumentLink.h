@@ -3,6 +3,7 @@
 // document a model object describes, and only while that document is the page's current one.
 
 #include "platform/com/Variant.h"
+#include "platform/engine/DocHost.h"
 #include "platform/engine/DocumentSnapshot.h"
 
 #include <QJsonValue>
@@ -30,6 +31,11 @@ public:
     // Remembers the charset for the document's address; the next load of it uses it. Installed
     // by the control; without it the charset cannot be set.
     std::function<HRESULT(const QUrl &url, const QString &charset)> SetCharset;
+    // The control's command target, which the document answers as its own.
+    std::function<HRESULT(const GUID *group, ULONG count, OLECMD *commands)> QueryCommands;
+    std::function<HRESULT(const GUID *group, DWORD command, DWORD option, VARIANT *in,
+                          VARIANT *out)>
+        ExecCommand;
 
 private:
     QPointer<QWebEnginePage> m_page;

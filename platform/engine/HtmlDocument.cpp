@@ -207,6 +207,21 @@ HRESULT HtmlDocument::PutCharset(const Variant &value) {
     return link->SetCharset(QUrl(Snapshot().url), charset);
 }
 
+HRESULT HtmlDocument::QueryStatus(const GUID *group, ULONG count, OLECMD *commands, OLECMDTEXT *) {
+    const std::shared_ptr<DocumentLink> &link = m_context.link;
+    if (!link || !link->IsLive() || !link->QueryCommands)
+        return E_ACCESSDENIED;
+    return link->QueryCommands(group, count, commands);
+}
+
+HRESULT HtmlDocument::Exec(const GUID *group, DWORD command, DWORD option, VARIANT *in,
+                           VARIANT *out) {
+    const std::shared_ptr<DocumentLink> &link = m_context.link;
+    if (!link || !link->IsLive() || !link->ExecCommand)
+        return E_ACCESSDENIED;
+    return link->ExecCommand(group, command, option, in, out);
+}
+
 const InterfaceInfo &HtmlDocument::Info() const {
     static const std::unique_ptr<InterfaceInfo> info = [] {
         auto i = std::make_unique<InterfaceInfo>("IHTMLDocument2", IHTMLDocument2::iid);

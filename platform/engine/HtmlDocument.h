@@ -44,7 +44,9 @@ private:
     DocumentContext m_context;
 };
 
-class HtmlDocument final : public TableDispatch<IHTMLDocument2> {
+// The document is also the command target of the control that shows it (find, view source,
+// Internet options, the standard commands), while it is that control's current document.
+class HtmlDocument final : public TableDispatch<IHTMLDocument2, IOleCommandTarget> {
 public:
     // A model without a page: everything reads, every put fails with E_ACCESSDENIED.
     explicit HtmlDocument(DocumentSnapshot snapshot);
@@ -77,6 +79,12 @@ public:
     // Remembers the charset for this document's address: the next load of it (Refresh) reads
     // it with that charset. E_INVALIDARG for a name that is not a charset name.
     HRESULT PutCharset(const Variant &value);
+
+    // IOleCommandTarget; E_ACCESSDENIED once the document is no longer current.
+    HRESULT QueryStatus(const GUID *group, ULONG count, OLECMD *commands,
+                        OLECMDTEXT *text) override;
+    HRESULT Exec(const GUID *group, DWORD command, DWORD option, VARIANT *in,
+                 VARIANT *out) override;
 
 protected:
     const InterfaceInfo &Info() const override;

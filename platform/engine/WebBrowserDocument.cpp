@@ -68,6 +68,13 @@ void TWebBrowser::AcceptSnapshot(engine::DocumentSnapshot snapshot) {
             m_charsets.Set(url, charset);
             return S_OK;
         };
+        m_link->QueryCommands = [this](const GUID *group, ULONG count, OLECMD *commands) {
+            return QueryDocumentCommands(group, count, commands);
+        };
+        m_link->ExecCommand = [this](const GUID *group, DWORD command, DWORD option, VARIANT *in,
+                                     VARIANT *out) {
+            return ExecDocumentCommand(group, command, option, in, out);
+        };
     }
     m_snapshot = std::move(snapshot);
     m_document.Reset();

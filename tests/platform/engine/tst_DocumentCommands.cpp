@@ -62,6 +62,7 @@ private slots:
     void commandTargetRoutesByGroupAndId();
     void internetOptionsReachTheHandler();
     void commandTargetQueryStatus();
+    void documentIsTheCommandTargetWhileCurrent();
 
 private:
     TWebBrowser &Browser() { return *m_f->browser; }
@@ -311,6 +312,37 @@ void TestDocumentCommands::commandTargetQueryStatus() {
     QCOMPARE(flags[OLECMDID_SELECTALL], kEnabled);
     QCOMPARE(flags[OLECMDID_OPEN], DWORD(0));
     QCOMPARE(flags[100], DWORD(0));
+}
+
+void TestDocumentCommands::documentIsTheCommandTargetWhileCurrent() {
+    LoadText();
+    ComPtr<IOleCommandTarget> target;
+    QCOMPARE(Browser().Document()->QueryInterface(
+                 IID_IOleCommandTarget, reinterpret_cast<void **>(target.ReleaseAndGetAddressOf())),
+             S_OK);
+    // One object: the command target answers the document's identity.
+    ComPtr<IUnknown> fromDocument, fromTarget;
+    Browser().Document()->QueryInterface(
+        IID_IUnknown, reinterpret_cast<void **>(fromDocument.ReleaseAndGetAddressOf()));
+    target->QueryInterface(IID_IUnknown,
+                           reinterpret_cast<void **>(fromTarget.ReleaseAndGetAddressOf()));
+    QCOMPARE(fromDocument.Get(), fromTarget.Get());
+
+    OLECMD source{engine::HTMLID_VIEWSOURCE, 0};
+    QCOMPARE(target->QueryStatus(&CGID_IWebBrowser, 1, &source, nullptr), S_OK);
+    QCOMPARE(source.cmdf, DWORD(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
+    QCOMPARE(target->Exec(&CGID_IWebBrowser, engine::HTMLID_VIEWSOURCE, OLECMDEXECOPT_PROMPTUSER,
+                          nullptr, nullptr),
+             S_OK);
+    QVERIFY(QTest::qWaitFor([&] { return Browser().Commands().SourceWindow(); }, kLoadTimeout));
+
+    // A document the control no longer shows commands nothing.
+    QCOMPARE(m_f->LoadUrl(Fixture(u"two-pages.html"_qs)), u"two pages"_qs);
+    QCOMPARE(target->Exec(&CGID_IWebBrowser, engine::HTMLID_FIND, OLECMDEXECOPT_PROMPTUSER, nullptr,
+                          nullptr),
+             E_ACCESSDENIED);
+    QCOMPARE(target->QueryStatus(&CGID_IWebBrowser, 1, &source, nullptr), E_ACCESSDENIED);
+    QVERIFY(!Browser().Commands().FindBarWidget());
 }
 
 QTEST_MAIN(TestDocumentCommands)
