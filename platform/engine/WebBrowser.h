@@ -157,6 +157,10 @@ private:
     void CompleteDocument();
     // Makes the snapshot the current one; a new document detaches the old document's model.
     void AcceptSnapshot(engine::DocumentSnapshot snapshot);
+    // DocumentComplete for each readable frame of the context, inner frames first, with the
+    // frame's window as pDisp; false once the control is gone or shows another document.
+    static bool CompleteFrames(const QPointer<TWebBrowser> &self,
+                               const engine::DocumentContext &context);
     // A page with a chosen charset is read again with it: the engine's navigation to the
     // handed-over content is let through without events (true) ...
     bool TakeCharsetReread(const QUrl &url, int type, bool isMainFrame);
@@ -196,7 +200,7 @@ private:
     bool m_charsetRereadPending = false; // the content was handed over, its navigation is next
     bool m_charsetReread = false;        // the current load is such a reading
     bool m_historyLoad = false;          // the current load goes back or forward in history
-    QString m_shownCharset; // the chosen charset the current document was read with
+    QString m_shownCharset;              // the chosen charset the current document was read with
     QUrl m_pendingUrl;
     bool m_navigateCompleteSent = true;
     bool m_navigationAccepted = false; // the last top-level navigation asked about

@@ -51,9 +51,37 @@ void TWebBrowser::CompleteDocument() {
         }
         self->m_shownCharset = reread ? self->m_charsets.For(address) : QString();
         self->AcceptSnapshot(std::move(snapshot));
-        if (self->OnDocumentComplete)
-            self->OnDocumentComplete(self, self->m_identity.Get(), url);
+        if (!self->OnDocumentComplete)
+            return;
+        // The frames complete first, while the page itself still reads as interactive.
+        const LONG state = std::exchange(self->m_readyState, READYSTATE_INTERACTIVE);
+        if (!CompleteFrames(self,
+                            engine::DocumentContext{
+                                std::make_shared<const engine::DocumentSnapshot>(self->m_snapshot),
+                                self->m_link,
+                                {}}))
+            return;
+        self->m_readyState = state;
+        self->OnDocumentComplete(self, self->m_identity.Get(), url);
     });
+}
+
+bool TWebBrowser::CompleteFrames(const QPointer<TWebBrowser> &self,
+                                 const engine::DocumentContext &context) {
+    const QList<engine::DocumentSnapshot> &frames = context.snapshot->frames;
+    for (int i = 0; i < frames.size(); ++i) {
+        if (!frames[i].readable)
+            continue; // another site's frame: nothing of it may be told
+        const engine::DocumentContext frame = context.Frame(i);
+        if (!CompleteFrames(self, frame))
+            return false;
+        const ComPtr<engine::HtmlWindow> window = MakeComObject<engine::HtmlWindow>(frame);
+        self->OnDocumentComplete(self, window.Get(), frames[i].url);
+        // A handler may have closed the control or started another page.
+        if (!self || !self->OnDocumentComplete || !context.link->IsLive())
+            return false;
+    }
+    return true;
 }
 
 void TWebBrowser::AcceptSnapshot(engine::DocumentSnapshot snapshot) {

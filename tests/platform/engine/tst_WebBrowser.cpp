@@ -23,6 +23,7 @@ private slots:
     void init();
     void cleanup();
     void eventOrderOfAPageLoad();
+    void framesCompleteBeforeTheirPage();
     void scriptsFollowTheZone_data();
     void scriptsFollowTheZone();
     void rulesHoldThroughLinksHistoryAndReload();
@@ -126,6 +127,44 @@ void TestWebBrowser::scriptsFollowTheZone() {
     QCOMPARE(m_f->browser->OnAmbientPropertyChange(DISPID_AMBIENT_DLCONTROL), S_OK);
     QCOMPARE(m_f->LoadUrl(Fixture(page)), title);
     QCOMPARE(m_f->manager->WasAsked(URLACTION_SCRIPT_RUN, page), zoneAsked);
+}
+
+void TestWebBrowser::framesCompleteBeforeTheirPage() {
+    struct Completed {
+        QString url;
+        bool topLevel;
+        LONG readyState;
+        QString windowDocument; // the URL of pDisp's document, when pDisp is a frame's window
+    };
+    QList<Completed> completed;
+    m_f->browser->OnDocumentComplete = [&](TWebBrowser *b, IDispatch *pDisp, const QString &url) {
+        ++m_f->completed;
+        Completed c{url, pDisp == b->Application(), b->ReadyState(), {}};
+        ComPtr<engine::IHTMLWindow2> window;
+        if (pDisp->QueryInterface(engine::IHTMLWindow2::iid,
+                                  reinterpret_cast<void **>(window.ReleaseAndGetAddressOf())) ==
+            S_OK) {
+            ComPtr<engine::HtmlDocument> document;
+            if (static_cast<engine::HtmlWindow *>(window.Get())->Document(&document) == S_OK)
+                c.windowDocument = document->TextProperty("URL");
+        }
+        completed << c;
+    };
+    QCOMPARE(m_f->LoadUrl(Fixture(u"model/top.html"_qs)), u"nested"_qs);
+    const QStringList expected{u"leaf.html?a"_qs, u"leaf.html?b"_qs, u"leaf.html?c"_qs,
+                               u"inner.html"_qs, u"top.html"_qs};
+    QCOMPARE(completed.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        const Completed &c = completed[i];
+        const bool top = i == expected.size() - 1;
+        QVERIFY2(c.url.endsWith(expected[i]), qPrintable(c.url));
+        QCOMPARE(c.topLevel, top);
+        // The whole page is complete only when the page itself reports.
+        QCOMPARE(c.readyState, top ? READYSTATE_COMPLETE : READYSTATE_INTERACTIVE);
+        if (!top)
+            QCOMPARE(c.windowDocument, c.url);
+    }
+    QCOMPARE(m_f->browser->ReadyState(), READYSTATE_COMPLETE);
 }
 
 void TestWebBrowser::rulesHoldThroughLinksHistoryAndReload() {
