@@ -4,7 +4,7 @@
 
 #include "host/WebBrowserSecure.h"
 
-#include "platform/com/ComObject.h"
+#include "platform/com/DispatchObject.h"
 
 #include <QLocale>
 
@@ -34,17 +34,10 @@ constexpr DISPID DISPID_FONT_STRIKE = 6;
 constexpr DISPID DISPID_FONT_WEIGHT = 7;
 
 // A read-only font object: the control's font as the ambient font property hands it out.
-class AmbientFont final : public ComObject<IDispatch> {
+class AmbientFont final : public DispatchObject<IDispatch> {
 public:
     explicit AmbientFont(QFont font) : m_font(std::move(font)) {}
 
-    HRESULT GetTypeInfoCount(UINT *count) override {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, const LPCSTR *, UINT, LCID, DISPID *) override {
         return E_NOTIMPL;
     }

@@ -1,6 +1,6 @@
 #include "platform/engine/BrowserIdentity.h"
 
-#include "platform/com/ComObject.h"
+#include "platform/com/DispatchObject.h"
 
 #include <QLoggingCategory>
 
@@ -10,14 +10,8 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcIdentity, "quillmere.engine.dispatch")
 
-class BrowserIdentity final : public ComObject<IDispatch> {
+class BrowserIdentity final : public DispatchObject<IDispatch> {
 public:
-    HRESULT GetTypeInfoCount(UINT *count) override {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **info) override {
         if (info)
             *info = nullptr;

@@ -52,7 +52,7 @@ DocumentContext DocumentContext::Frame(int index) const {
 
 HRESULT DocumentContext::Write(int elementIndex, const QString &tagName, const char *statement,
                                const QJsonValue &value) const {
-    if (!link || !link->IsLive())
+    if (!LiveLink())
         return E_ACCESSDENIED;
     QJsonArray path;
     for (int i : framePath)

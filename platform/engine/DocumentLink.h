@@ -49,6 +49,9 @@ struct DocumentContext {
     std::shared_ptr<DocumentLink> link;               // null: a model without a page
     QList<int> framePath;                             // frame indexes from the top document
 
+    // The link while the document is the page's current one; null otherwise.
+    DocumentLink *LiveLink() const { return link && link->IsLive() ? link.get() : nullptr; }
+
     // The context of the readable frame at index of this document's frames.
     DocumentContext Frame(int index) const;
 

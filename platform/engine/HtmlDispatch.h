@@ -3,7 +3,7 @@
 // checked against the table, then the object answers the member it found. An object with several
 // interfaces answers all of them through the one table.
 
-#include "platform/com/ComObject.h"
+#include "platform/com/DispatchObject.h"
 #include "platform/com/TypeLibrary.h"
 
 namespace engine {
@@ -27,19 +27,8 @@ inline void AddProperty(InterfaceInfo &info, const char *name, DISPID dispid, VA
                             {}});
 }
 
-template <typename... Interfaces> class TableDispatch : public ComObject<Interfaces...> {
+template <typename... Interfaces> class TableDispatch : public DispatchObject<Interfaces...> {
 public:
-    HRESULT GetTypeInfoCount(UINT *count) override {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **info) override {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
     HRESULT GetIDsOfNames(REFIID, const LPCSTR *names, UINT count, LCID, DISPID *ids) override {
         return Info().GetIDsOfNames(names, count, ids);
     }

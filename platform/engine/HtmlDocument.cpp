@@ -201,23 +201,23 @@ HRESULT HtmlDocument::PutCharset(const Variant &value) {
     const QString charset = text->toString();
     if (!charset.isEmpty() && !IsCharsetName(charset))
         return E_INVALIDARG;
-    const std::shared_ptr<DocumentLink> &link = m_context.link;
-    if (!link || !link->IsLive() || !link->SetCharset)
+    DocumentLink *link = m_context.LiveLink();
+    if (!link || !link->SetCharset)
         return E_ACCESSDENIED;
     return link->SetCharset(QUrl(Snapshot().url), charset);
 }
 
 HRESULT HtmlDocument::QueryStatus(const GUID *group, ULONG count, OLECMD *commands, OLECMDTEXT *) {
-    const std::shared_ptr<DocumentLink> &link = m_context.link;
-    if (!link || !link->IsLive() || !link->QueryCommands)
+    DocumentLink *link = m_context.LiveLink();
+    if (!link || !link->QueryCommands)
         return E_ACCESSDENIED;
     return link->QueryCommands(group, count, commands);
 }
 
 HRESULT HtmlDocument::Exec(const GUID *group, DWORD command, DWORD option, VARIANT *in,
                            VARIANT *out) {
-    const std::shared_ptr<DocumentLink> &link = m_context.link;
-    if (!link || !link->IsLive() || !link->ExecCommand)
+    DocumentLink *link = m_context.LiveLink();
+    if (!link || !link->ExecCommand)
         return E_ACCESSDENIED;
     return link->ExecCommand(group, command, option, in, out);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/com/ComObject.h"
 #include "platform/com/DispParams.h"
+#include "platform/com/DispatchObject.h"
 #include "platform/engine/DocHost.h"
 #include "platform/urlmon/SecurityManager.h"
 
@@ -74,7 +75,7 @@ public:
     }
 };
 
-class FakeHost final : public ComObject<IDocHostShowUI, IDispatch, IServiceProvider> {
+class FakeHost final : public DispatchObject<IDocHostShowUI, IDispatch, IServiceProvider> {
 public:
     explicit FakeHost(ComPtr<FakeSecurityManager> manager) : m_manager(std::move(manager)) {}
 
@@ -96,11 +97,6 @@ public:
     HRESULT ShowHelp(HWND, LPOLESTR, UINT, DWORD, POINT, IDispatch *) override { return S_FALSE; }
 
     // IDispatch: the ambient properties.
-    HRESULT GetTypeInfoCount(UINT *count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, const LPCSTR *, UINT, LCID, DISPID *) override {
         return E_NOTIMPL;
     }

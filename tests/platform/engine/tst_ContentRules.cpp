@@ -20,14 +20,9 @@ UrlActionCheck Denying(QSet<DWORD> denied) {
 }
 
 // An ambient dispatch answering one property with a fixed value.
-class OneAmbient final : public ComObject<IDispatch> {
+class OneAmbient final : public DispatchObject<IDispatch> {
 public:
     OneAmbient(DISPID id, Variant value) : m_id(id), m_value(std::move(value)) {}
-    HRESULT GetTypeInfoCount(UINT *count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, const LPCSTR *, UINT, LCID, DISPID *) override {
         return E_NOTIMPL;
     }
