@@ -19,9 +19,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The engine's helper process (its resources come with the engine library), the SVG image and
-# icon plugins, the Japanese fonts, and a session bus for the windows' automation interface.
+# The SVG image and icon plugins, the Japanese fonts, and a session bus for the windows'
+# automation interface. (The engine library's symbols file brings its helper process,
+# libqt6webenginecore6-bin, and the library its resources and locales.)
 string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6webenginecore6-bin, libqt6svg6, fonts-noto-cjk, dbus, "
-    "default-dbus-session-bus | dbus-session-bus")
+    "libqt6svg6, fonts-noto-cjk, dbus, default-dbus-session-bus | dbus-session-bus")
 include(CPack)

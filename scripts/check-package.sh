@@ -71,7 +71,7 @@ in_system quillmere-platform reg add 'HKCU\Software\Tarnwick\Lumenvale\1.0\Local
 page=/tmp/Html/www.sample-news.example/index.html
 
 if in_system env QT_QPA_PLATFORM=offscreen dbus-run-session -- \
-    load-page.sh quillmere "$page" /tmp/offscreen.log; then
+    /usr/local/bin/load-page.sh quillmere "$page" /tmp/offscreen.log; then
     echo "offscreen: $(grep -m 1 '^DocumentComplete:' "$system/tmp/offscreen.log")"
 else
     cat "$system/tmp/offscreen.log" >&2
@@ -85,7 +85,7 @@ in_system env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-rec
 shot="$root/build/package-check-screenshot.png"
 rm -f "$shot"
 if in_system dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" \
-    load-page.sh quillmere "$page" /tmp/xvfb.log /tmp/screenshot.png; then
+    /usr/local/bin/load-page.sh quillmere "$page" /tmp/xvfb.log /tmp/screenshot.png; then
     cp "$system/tmp/screenshot.png" "$shot"
     echo "xvfb: $(grep -m 1 '^DocumentComplete:' "$system/tmp/xvfb.log")"
     echo "screenshot: $shot"
