@@ -7,7 +7,7 @@ set -euo pipefail
 build=$1
 stage=$2
 rm -rf "$stage"
-DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+DESTDIR="$stage" "${CMAKE:-cmake}" --install "$build" --prefix /usr >/dev/null
 usr="$stage/usr"
 failures=0
 fail() {
