@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quillmere builds, tests and runs with. Idempotent: does nothing
-# when everything is present; otherwise refreshes the package lists first, then installs.
+# Installs the Debian packages Quillmere builds, tests, packages and runs with, and any further
+# packages named as arguments. Idempotent: does nothing when everything is present; otherwise
+# refreshes the package lists first, then installs.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,8 @@ packages=(
     fonts-noto-cjk
     libbenchmark-dev libgl-dev
     clang-format
+    desktop-file-utils appstream-util man-db dpkg-dev
+    "$@"
 )
 
 missing=()

@@ -25,21 +25,9 @@ fi
 shot="$root/build/demo-screenshot.png"
 rm -f "$shot"
 log="$root/build/demo-events.log"
-# QUILLMERE_EVENT_LOG makes the browser print its event lines to stderr; the screenshot is taken
-# once the page's DocumentComplete line is there (at most a minute) and the window has painted.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    QUILLMERE_EVENT_LOG=1 "$0" "$1" 2>"$3" &
-    pid=$!
-    for _ in $(seq 120); do
-        grep -q "^DocumentComplete:" "$3" 2>/dev/null && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.5
-    done
-    sleep 2
-    import -window root "$2"
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-' "$browser" "$page" "$shot" "$log"
+# The screenshot is taken once the page has completed (at most a minute) and the window painted.
+xvfb-run -a -s "-screen 0 1024x768x24" scripts/load-page.sh "$browser" "$page" "$log" "$shot" ||
+    echo "run-demo: the page did not complete; see $log" >&2
 if [ -s "$shot" ]; then
     echo "screenshot: $shot"
 else

@@ -1,6 +1,8 @@
-// The real program as a process: the command line, the window caption from the page title, and
-// the zone a saved page gets. The program mirrors its log lines to stderr when QUILLMERE_EVENT_LOG
-// is set; the tests read them there.
+// The real programs as processes: the command line, the answers that need no window, the window
+// caption from the page title, and the zone a saved page gets. The program mirrors its log lines to
+// stderr when QUILLMERE_EVENT_LOG is set; the tests read them there.
+
+#include "ProductVersion.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,7 +99,11 @@ private slots:
         QTest::newRow("path, second argument ignored")
             << QStringList{FixtureDir() + u"restricted.example/index.html"_qs, u"-x"_qs}
             << QUrl::fromLocalFile(FixtureDir() + u"restricted.example/index.html"_qs).toString();
+        QTest::newRow("path, then --help")
+            << QStringList{FixtureDir() + u"restricted.example/index.html"_qs, u"--help"_qs}
+            << QUrl::fromLocalFile(FixtureDir() + u"restricted.example/index.html"_qs).toString();
         QTest::newRow("switch") << QStringList{u"-automation-test"_qs} << "";
+        QTest::newRow("switch like --help") << QStringList{u"--helpme"_qs} << "";
         QTest::newRow("empty argument") << QStringList{QString()} << "";
     }
 
@@ -116,6 +122,92 @@ private slots:
             QCOMPARE(program.WaitForLine(u"DocumentComplete: "_qs),
                      u"DocumentComplete: "_qs + navigated);
         }
+    }
+
+    // --help and --version answer on standard output and end before the application exists: no
+    // display is given, so a program that created its application would fail; nor may it touch
+    // the platform directory.
+    void answers_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("firstLine");
+
+        const QString browser = QStringLiteral(QM_PROGRAM);
+        const QString tool = QStringLiteral(QM_TOOL);
+        const QString usage = u"使い方: quillmere [アドレスまたはファイル]"_qs;
+        QTest::newRow("--help") << browser << QStringList{u"--help"_qs} << usage;
+        QTest::newRow("--help, then a path")
+            << browser
+            << QStringList{u"--help"_qs, FixtureDir() + u"restricted.example/index.html"_qs}
+            << usage;
+        QTest::newRow("--version") << browser << QStringList{u"--version"_qs}
+                                   << u"quillmere "_qs + QStringLiteral(QM_VERSION);
+        QTest::newRow("tool --help") << tool << QStringList{u"--help"_qs}
+                                     << u"usage: quillmere-platform <command> [arguments]"_qs;
+        QTest::newRow("tool --version") << tool << QStringList{u"--version"_qs}
+                                        << u"quillmere-platform "_qs + QStringLiteral(QM_VERSION);
+    }
+
+    void answers() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, firstLine);
+        QTemporaryDir dir;
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"DISPLAY"_qs);
+        env.remove(u"WAYLAND_DISPLAY"_qs);
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
+        env.insert(u"QUILLMERE_PLATFORM_DIR"_qs, dir.path());
+        env.insert(u"QUILLMERE_EVENT_LOG"_qs, u"1"_qs);
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(kStartTimeout));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        QCOMPARE(out.section(u'\n', 0, 0), firstLine);
+        QVERIFY(out.endsWith(u'\n'));
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
+    // Output that cannot be written (a full disk) makes the program fail with a message instead
+    // of reporting success.
+    void unwritableOutput_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+
+        const QString browser = QStringLiteral(QM_PROGRAM);
+        const QString tool = QStringLiteral(QM_TOOL);
+        QTest::newRow("--version") << browser << QStringList{u"--version"_qs} << u"quillmere: "_qs;
+        QTest::newRow("tool --version")
+            << tool << QStringList{u"--version"_qs} << u"quillmere-platform: "_qs;
+        QTest::newRow("tool command")
+            << tool << QStringList{u"canonicalize"_qs, u"http://example.com/a/../b"_qs}
+            << u"quillmere-platform: "_qs;
+    }
+
+    void unwritableOutput() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        if (!QFile::exists(u"/dev/full"_qs))
+            QSKIP("no /dev/full here");
+        QTemporaryDir dir;
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QUILLMERE_PLATFORM_DIR"_qs, dir.path());
+        process.setProcessEnvironment(env);
+        process.setStandardOutputFile(u"/dev/full"_qs);
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(kStartTimeout));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QString error = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(error.startsWith(message) && error.contains(u"No space left on device"_qs),
+                 qPrintable(error));
     }
 
     // A saved page of a host in the restricted zone: judged by its Internet address its script
