@@ -292,7 +292,11 @@ private slots:
         QCOMPARE(FForm->ZoneForUrl(Host()->LocationURL()), zone);
         if (!useOriginal)
             QVERIFY(FForm->SecurityCategories.test(scScript));
-        const QString shot = QDir::temp().filePath(u"evshots/status-%1.png"_qs.arg(zone));
+        // The picture goes into the build tree, where a developer can look at it.
+        const QDir shots(qEnvironmentVariable("QM_BUILD_DIR", QDir::currentPath()) +
+                         u"/test-shots"_qs);
+        QVERIFY(shots.mkpath(u"."_qs));
+        const QString shot = shots.filePath(u"status-%1.png"_qs.arg(zone));
         QVERIFY(FForm->StatusBar1->grab().save(shot));
         qInfo("status bar saved to %s", qPrintable(shot));
     }
