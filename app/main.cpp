@@ -2,14 +2,17 @@
 
 #include "app/Main.h"
 #include "app/MainUnit.h"
+#include "app/ProgramLanguage.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    SetProgramLocale();
     engine::PrepareEngineEnvironment();
     QApplication app(argc, argv);
+    InstallQtTranslations(app);
     appoption::Initialize();
     InitializeMainUnit();
     QApplication::setApplicationName(u"ローカルWebファイル閲覧ツール Quillmere"_qs);

@@ -31,7 +31,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     QUILLMERE_EVENT_LOG=1 "$0" "$1" 2>"$3" &
     pid=$!
     for _ in $(seq 120); do
-        grep -q "^DocumentComplete:" "$3" 2>/dev/null && break
+        grep -q "^Document Complete:" "$3" 2>/dev/null && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.5
     done

@@ -10,11 +10,14 @@
 #include "platform/engine/EngineEnvironment.h"
 #include "policy/LocalBrowseSettings.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
@@ -102,15 +105,90 @@ private slots:
         QCOMPARE(MainIniReader->ReadBool("Window", "StatusBar", false), true);
     }
 
+    // The page's tool bar request shows and hides the bands the layout shows, never the hidden
+    // developer and animation bands.
     void barRequests() {
+        const QList<QToolBar *> shown{FForm->ToolBar3, FForm->CoolBand2, FForm->ToolBar1};
         Host()->OnToolBar(Host(), false);
-        for (QToolBar *band : {FForm->ToolBar3, FForm->CoolBand2, FForm->ToolBar2, FForm->ToolBar1})
+        for (QToolBar *band : shown)
             QVERIFY2(band->isHidden(), qPrintable(band->objectName()));
         Host()->OnMenuBar(Host(), false);
         QVERIFY(FForm->MainMenu1->isHidden());
         Host()->OnToolBar(Host(), true);
         Host()->OnMenuBar(Host(), true);
-        QVERIFY(!FForm->CoolBand2->isHidden() && !FForm->MainMenu1->isHidden());
+        for (QToolBar *band : shown)
+            QVERIFY2(!band->isHidden(), qPrintable(band->objectName()));
+        QVERIFY(FForm->ToolBar2->isHidden() && FForm->CoolBand4->isHidden());
+        QVERIFY(!FForm->MainMenu1->isHidden());
+    }
+
+    // The strip is as wide as Panel1 and follows it; the window can still be made narrower.
+    void messageStripFollowsThePanel() {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        AppOption->SetShowMessage(false);
+        std::u16string text = Wide(u"保存しました"_qs);
+        LRESULT result = 0;
+        bool handled = false;
+        Host()->OnShowMessage(Host(), nullptr, text.data(), nullptr, 0, nullptr, 0, result,
+                              handled);
+        AppOption->SetShowMessage(true);
+        QTRY_COMPARE(FForm->txtMessage->width(), FForm->Panel1->width());
+        FForm->resize(400, TForm1::LayoutHeight);
+        QTRY_COMPARE(FForm->width(), 400);
+        QTRY_COMPARE(FForm->txtMessage->width(), FForm->Panel1->width());
+        QVERIFY(FForm->Panel1->width() <= 400);
+    }
+
+    // Refresh starts the busy display before the page state is reset.
+    void refreshStartsTheBusyDisplay() {
+        FForm->CurrentZone = 4;
+        FForm->SecurityCategories.set(scScript);
+        FForm->txtMessage->setText(u"前のページ"_qs);
+        FForm->txtMessage->setVisible(true);
+        FForm->Refresh();
+        QVERIFY(!FForm->ProgressBar1->isHidden());
+        QVERIFY(FForm->txtMessage->isHidden() && FForm->txtMessage->text().isEmpty());
+        QCOMPARE(FForm->CurrentZone, -1);
+        QVERIFY(FForm->SecurityCategories.none());
+    }
+
+    // A frame's NavigateComplete2 also puts the engine's location, the top-level page's, into
+    // the address box.
+    void navigateCompleteOfAFrame() {
+        FForm->ComboBox1->setEditText(u"typed"_qs);
+        Host()->OnNavigateComplete2(Host(), nullptr, u"http://frame.example/"_qs);
+        QCOMPARE(FForm->ComboBox1->currentText(), Host()->LocationURL());
+    }
+
+    // Assistive technology reads each panel as what it shows, described by its tooltip, and
+    // the progress bar by its name.
+    void panelsAreNamed() {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        FForm->PageDateText = u"2024/05/06 12:00:00"_qs;
+        FForm->SecurityCategories.set(scScript);
+        FForm->SecurityCategories.set(scCookie);
+        FForm->CurrentZone = 3;
+        Host()->OnStatusTextChange(Host(), u"読み込み中"_qs);
+        FForm->StatusBar1->repaint();
+        const auto read = [](QWidget *widget, QAccessible::Text text) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+            return accessible ? accessible->text(text) : QString();
+        };
+        const QStringList names{QString(), u"スクリプトCookie"_qs, u"読み込み中"_qs,
+                                FForm->ZoneNames.at(3)};
+        const QStringList descriptions{u"ページの更新日時 2024/05/06 12:00:00"_qs,
+                                       u"セキュリティ項目スクリプトCookie"_qs,
+                                       u"ステータス読み込み中"_qs, u"セキュリティーゾーン"_qs};
+        for (int i = 0; i < 4; ++i) {
+            QWidget *panel = FForm->StatusBar1->Panel(i);
+            QCOMPARE(read(panel, QAccessible::Name), names.at(i));
+            QCOMPARE(read(panel, QAccessible::Description), descriptions.at(i));
+        }
+        QCOMPARE(read(FForm->ProgressBar1, QAccessible::Name), u"進行状況"_qs);
+        Host()->OnProgressChange(Host(), 1, 4);
+        QCOMPARE(read(FForm->ProgressBar1, QAccessible::Description), u"進行状況 25%"_qs);
     }
 
     // Position truncates toward zero; progress beyond the maximum or no maximum changes nothing
@@ -259,6 +337,80 @@ private slots:
         QCOMPARE(FForm->StatusBar1->toolTip(), hint);
     }
 
+    // Every log line of one frameset page load, in order, as the event log writes them; each
+    // also reaches DebugTrace. How often the engine reports progress, and asks the zone of one
+    // address in a row, is the engine's affair: progress lines are checked for their form and
+    // counted as one, a repeated zone line as one.
+    void framesetLoadLogLines() {
+        const QString top =
+            WritePage(u"top.html"_qs, "<title>枠</title><frameset cols='50%,50%'>"
+                                      "<frame src='left.html'><frame src='right.html'>"
+                                      "</frameset>");
+        const QString left = WritePage(u"left.html"_qs, "<p>left");
+        const QString right = WritePage(u"right.html"_qs, "<p>right");
+        FForm->SetDefaultSecurityZone(3);
+        QStringList traced;
+        SetDebugTraceSink([&traced](const QString &text) { traced << text; });
+        FForm->show();
+        Host()->Navigate(top);
+        const QString done = u"Document Complete:"_qs + top + u" State 4 Busy 0"_qs;
+        QTRY_VERIFY_WITH_TIMEOUT(traced.contains(done), 30000);
+        SetDebugTraceSink({});
+
+        QStringList lines;
+        static const QRegularExpression progress(u"^Progress: -?\\d+/\\d+State=[0-4]$"_qs);
+        for (const QString &line : std::as_const(traced)) {
+            if (line.startsWith(u"zoneIndex="_qs) || line.startsWith(u"Action=0x"_qs))
+                continue; // trace texts of the zone panel and the policy, not log lines
+            QString entry = line;
+            if (line.startsWith(u"Progress"_qs)) {
+                QVERIFY2(progress.match(line).hasMatch(), qPrintable(line));
+                entry = u"Progress"_qs;
+            }
+            if (lines.isEmpty() || lines.last() != entry ||
+                !(entry == u"Progress"_qs || entry.startsWith(u"URL="_qs)))
+                lines << entry;
+        }
+        const QString zone = u" Zone=3 Handled=1"_qs;
+        const QStringList expected{
+            u"Before Navi"_qs + top,
+            u"URL="_qs + top + zone,
+            u"Prop: Busy"_qs,
+            u"Download begin 1"_qs,
+            u"Navi Complete:"_qs + top,
+            u"Progress"_qs,
+            u"Title Change "_qs + top + u"top.html"_qs, // the engine's title until the page's
+            u"   TITLE=top.html"_qs,
+            u"Progress"_qs,
+            u"Title Change "_qs + top + u"枠"_qs,
+            u"   TITLE=枠"_qs,
+            u"URL="_qs + left + zone,
+            u"Before Navi"_qs + left,
+            u"URL="_qs + right + zone,
+            u"Before Navi"_qs + right,
+            u"Progress"_qs,
+            u"Prop: Busy"_qs,
+            u"Download Comlete "_qs + top + u"4 0"_qs,
+            u"Document Complete:"_qs + left + u" State 3 Busy 0"_qs,
+            u"Document Complete:"_qs + right + u" State 3 Busy 0"_qs,
+            done,
+        };
+        QCOMPARE(lines.join(u'\n'), expected.join(u'\n'));
+        QCOMPARE(FForm->ComboBox1->currentText(), top);
+    }
+
+    // A 16-bit boolean of the engine is written as -1 for true.
+    void busyIsWrittenAsMinusOne() {
+        QStringList traced;
+        SetDebugTraceSink([&traced](const QString &text) { traced << text; });
+        Host()->Navigate(WritePage(u"busy.html"_qs, "<p>busy"));
+        QTRY_VERIFY_WITH_TIMEOUT(Host()->Busy(), 30000);
+        Host()->OnDownloadComplete(Host());
+        SetDebugTraceSink({});
+        QCOMPARE(traced.last(), u"Download Comlete "_qs + Host()->LocationURL() +
+                                    QString::number(Host()->ReadyState()) + u" -1"_qs);
+    }
+
     // Real pages from a local web directory: the script runs only under the fixed Internet zone;
     // the status bar shows the zone and the script picture (saved for looking at).
     void localPageEndToEnd_data() {
@@ -303,6 +455,14 @@ private slots:
 
 private:
     TWebBrowserSecure *Host() const { return FForm->BrowserHost; }
+    // Writes a page into the web directory; its file: URL.
+    QString WritePage(const QString &name, const QByteArray &body) {
+        QFile page(FWeb.filePath(name));
+        if (!page.open(QIODevice::WriteOnly))
+            return {};
+        page.write("<!DOCTYPE html><meta charset='utf-8'>" + body);
+        return QUrl::fromLocalFile(page.fileName()).toString();
+    }
     void StartTopLevelNavigation() {
         bool cancel = false;
         Host()->OnBeforeNavigate2(Host(), Host()->Application(), u"about:blank"_qs, 0, {}, {}, {},
