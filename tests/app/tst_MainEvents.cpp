@@ -2,6 +2,7 @@
 // test says so): page messages, the bars the page asks for, progress, per-page state, the zone
 // policy with the platform security manager, and the status bar's panel hints.
 
+#include "app/ImageList.h"
 #include "app/Main.h"
 #include "app/MainUnit.h"
 #include "app/StatusPanels.h"
@@ -16,6 +17,9 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -33,6 +37,65 @@ constexpr DWORD kUrlActionCookies = 0x1A02;
 std::u16string Wide(const QString &text) {
     return text.toStdU16String();
 }
+
+// A paint device that records where pictures and texts are drawn.
+class TRecordingEngine final : public QPaintEngine {
+public:
+    TRecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState &state) override {
+        if (state.state() & DirtyTransform)
+            FTransform = state.transform();
+    }
+    void drawPixmap(const QRectF &r, const QPixmap &, const QRectF &) override { Record(r); }
+    void drawImage(const QRectF &r, const QImage &, const QRectF &,
+                   Qt::ImageConversionFlags) override {
+        Record(r);
+    }
+    void drawPolygon(const QPointF *points, int count, PolygonDrawMode) override {
+        Record(QPolygonF(QList<QPointF>(points, points + count)).boundingRect());
+    }
+    void drawPath(const QPainterPath &path) override { Record(path.boundingRect()); }
+    void drawTextItem(const QPointF &p, const QTextItem &item) override {
+        Texts << qMakePair(p, item.text());
+    }
+    Type type() const override { return User; }
+
+    QRectF Pictures; // what all shapes and pictures cover
+    QList<QPair<QPointF, QString>> Texts;
+
+private:
+    void Record(const QRectF &r) { Pictures |= FTransform.mapRect(r); }
+    QTransform FTransform;
+};
+
+class TRecordingDevice final : public QPaintDevice {
+public:
+    QPaintEngine *paintEngine() const override { return &Engine; }
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return 200;
+        case PdmHeight:
+            return 30;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+    mutable TRecordingEngine Engine;
+};
 
 } // namespace
 
@@ -185,6 +248,7 @@ private slots:
             QWidget *panel = FForm->StatusBar1->Panel(i);
             QCOMPARE(read(panel, QAccessible::Name), names.at(i));
             QCOMPARE(read(panel, QAccessible::Description), descriptions.at(i));
+            QCOMPARE(QAccessible::queryAccessibleInterface(panel)->role(), QAccessible::StaticText);
         }
         QCOMPARE(read(FForm->ProgressBar1, QAccessible::Name), u"進行状況"_qs);
         Host()->OnProgressChange(Host(), 1, 4);
@@ -335,6 +399,36 @@ private slots:
         QHelpEvent event(QEvent::ToolTip, at, FForm->StatusBar1->mapToGlobal(at));
         QApplication::sendEvent(FForm->StatusBar1, &event);
         QCOMPARE(FForm->StatusBar1->toolTip(), hint);
+    }
+
+    // The zone panel draws the zone's icon at its top left and the name's cell right beside it,
+    // two pixels down.
+    void zonePanelPositions() {
+        FForm->CurrentZone = 3;
+        TRecordingDevice device;
+        const QRect rect(10, 1, 118, 20);
+        {
+            QPainter painter(&device);
+            FForm->StatusBar1->Panel(3)->OnDrawPanel(painter, rect);
+        }
+        const QSize icon = FForm->imgSecurityZone->Size();
+        const QRectF drawn = device.Engine.Pictures;
+        QVERIFY(!drawn.isEmpty());
+        QVERIFY2(QRectF(QRect(rect.topLeft(), icon)).adjusted(-0.5, -0.5, 0.5, 0.5).contains(drawn),
+                 qPrintable(u"%1,%2 %3x%4"_qs.arg(drawn.x())
+                                .arg(drawn.y())
+                                .arg(drawn.width())
+                                .arg(drawn.height())));
+        QCOMPARE(device.Engine.Texts.size(), 1);
+        QCOMPARE(device.Engine.Texts.first().second, FForm->ZoneNames.at(3));
+        // Where the name's cell at (left + icon width, top + 2) puts its baseline.
+        TRecordingDevice reference;
+        {
+            QPainter painter(&reference);
+            painter.drawText(QRect(rect.left() + icon.width(), rect.top() + 2, 100, 30),
+                             Qt::AlignLeft | Qt::AlignTop, FForm->ZoneNames.at(3));
+        }
+        QCOMPARE(device.Engine.Texts.first().first, reference.Engine.Texts.first().first);
     }
 
     // Every log line of one frameset page load, in order, as the event log writes them; each
