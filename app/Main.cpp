@@ -82,6 +82,8 @@ void TForm1::LayoutStatusBar() {
     ProgressBar1 = new QProgressBar(StatusBar1);
     ProgressBar1->setObjectName(u"ProgressBar1"_qs);
     ProgressBar1->setToolTip(u"進行状況"_qs);
+    ProgressBar1->setAccessibleName(u"進行状況"_qs);
+    ProgressBar1->setAccessibleDescription(u"進行状況"_qs);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setVisible(false);

@@ -35,6 +35,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -120,7 +121,8 @@ public:
     // The window's creation: the browser host, its events, the settings, the zone list and the
     // command line (arguments without the program name; automation: no navigation).
     void FormCreate(const QStringList &arguments, bool automation = false);
-    // Navigation commands: each is one call on the engine; addresses go to it unchanged.
+    // Navigation commands: each is one call on the engine; addresses go to it unchanged. A call
+    // that fails reaches the application's error display.
     void Go();     // the address box text; nothing without BrowserHost
     void GoHome(); // the engine's home page
     void GoBack();
@@ -148,8 +150,12 @@ public:
 
     // --- Browser events ------------------------------------------------------------------------
     void WireBrowserEvents();
-    // Writes a line to the log window when it exists (and to stderr with QUILLMERE_EVENT_LOG set).
+    // Writes a line to the log window when it exists (and to stderr with QUILLMERE_EVENT_LOG
+    // set), then hands it to DebugTrace.
     void LogLine(const QString &text);
+    // The busy display: the progress bar over panel 1, the message strip emptied and hidden.
+    void StartBusy();
+    void StopBusy();
     QObject *Form2 = nullptr; // the log window; none yet
     // Shows or hides the status bar, checks its View menu item and stores "Window"/"StatusBar".
     void ShowStatusBar(bool visible);
@@ -170,6 +176,7 @@ public:
     QString PageDateText;
 
 private:
+    void EngineCommand(const std::function<HRESULT()> &call);
     void BuildZoneList();
     void HandleCommandLine(const QStringList &arguments);
     void WireNavigation();
@@ -179,6 +186,9 @@ private:
     bool IsTopLevel(IDispatch *dispatch) const;
     void DrawZonePanel(QPainter &painter, const QRect &rect);
     void DrawCategoryPanel(QPainter &painter, const QRect &rect);
+    // Text panels 0 and 2: the text, and what assistive technology reads of the panel.
+    void SetPanelText(int index, const QString &text);
+    void DescribePanel(int index, const QString &shown);
     std::unique_ptr<TLocalBrowseSettings> FLocalBrowse;
 
     void LayoutFileMenu();

@@ -49,6 +49,11 @@ private:
     std::function<void(QHelpEvent &)> FHandler;
 };
 
+// A 16-bit boolean of the engine as the log writes it.
+QString Bool16(bool value) {
+    return value ? u"-1"_qs : u"0"_qs;
+}
+
 } // namespace
 
 void TForm1::LogLine(const QString &text) {
@@ -56,6 +61,18 @@ void TForm1::LogLine(const QString &text) {
     if (mirror)
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
     // The log window receives the line once it exists.
+    DebugTrace(text);
+}
+
+void TForm1::StartBusy() {
+    ProgressBar1->setValue(0);
+    ProgressBar1->setVisible(true); // kept over panel 1 by the status bar
+    txtMessage->clear();
+    txtMessage->setVisible(false);
+}
+
+void TForm1::StopBusy() {
+    ProgressBar1->setVisible(false);
 }
 
 bool TForm1::IsTopLevel(IDispatch *dispatch) const {
@@ -95,30 +112,36 @@ void TForm1::WireBrowserEvents() {
     BrowserHost->OnBeforeNavigate2 = [this](TWebBrowser *, IDispatch *pDisp, const QString &url,
                                             LONG, const QString &, const QByteArray &,
                                             const QString &, bool &) {
-        LogLine(u"BeforeNavigate2: "_qs + url);
+        LogLine(u"Before Navi"_qs + url);
         if (!IsTopLevel(pDisp))
             return;
-        // Busy display: the progress bar over panel 1; the message strip is emptied.
-        ProgressBar1->setValue(0);
-        ProgressBar1->setVisible(true);
-        txtMessage->clear();
-        txtMessage->setVisible(false);
+        StartBusy();
         CurrentZone = -1;
         SecurityCategories.reset();
         PageDateText.clear();
-        StatusBar1->Panel(0)->SetText(QString());
+        SetPanelText(0, QString());
         StatusBar1->update();
     };
+    // The address box shows the top-level page's location, also when a frame reports. The
+    // engine raises the top level's event before its LocationURL has moved on, so the top level
+    // gives its own URL, which is that location.
     BrowserHost->OnNavigateComplete2 = [this](TWebBrowser *, IDispatch *pDisp, const QString &url) {
-        LogLine(u"NavigateComplete2: "_qs + url);
-        if (IsTopLevel(pDisp))
-            ComboBox1->setEditText(url);
+        LogLine(u"Navi Complete:"_qs + url);
+        ComboBox1->setEditText(IsTopLevel(pDisp) ? url : BrowserHost->LocationURL());
+    };
+    BrowserHost->OnDownloadBegin = [this](TWebBrowser *) {
+        LogLine(u"Download begin "_qs + QString::number(BrowserHost->ReadyState()));
+    };
+    BrowserHost->OnDownloadComplete = [this](TWebBrowser *) {
+        LogLine(u"Download Comlete "_qs + BrowserHost->LocationURL() +
+                QString::number(BrowserHost->ReadyState()) + u' ' + Bool16(BrowserHost->Busy()));
     };
     BrowserHost->OnTitleChange = [this](TWebBrowser *, const QString &title) {
         setWindowTitle(title);
         QApplication::setApplicationName(title);
-        LogLine(u"TitleChange: "_qs + title);
         const QString location = BrowserHost->LocationURL();
+        LogLine(u"Title Change "_qs + location + BrowserHost->LocationName());
+        LogLine(u"   TITLE="_qs + title);
         if (!location.isEmpty()) {
             if (CurrentZone == -1)
                 CurrentZone = ZoneForUrl(location);
@@ -128,7 +151,7 @@ void TForm1::WireBrowserEvents() {
     };
     BrowserHost->OnStatusTextChange = [this](TWebBrowser *, const QString &text) {
         if (StatusBar1->isVisibleTo(this))
-            StatusBar1->Panel(2)->SetText(text);
+            SetPanelText(2, text);
     };
     BrowserHost->OnPropertyChange = [this](TWebBrowser *, const QString &name) {
         LogLine(u"Prop: "_qs + name);
@@ -140,7 +163,7 @@ void TForm1::WireBrowserEvents() {
         const QString message = text ? QString::fromUtf16(text) : QString();
         if (!AppOption->ShowMessage() && (type & 0xF) == 0) {
             handled = true;
-            txtMessage->setFixedWidth(Panel1->width());
+            // The strip lies in Panel1's layout, which gives it Panel1's width.
             txtMessage->setText(message);
             txtMessage->setVisible(!message.isEmpty());
             result = 1;
@@ -148,9 +171,9 @@ void TForm1::WireBrowserEvents() {
         if (AppOption->DebugEnable())
             LogLine(message);
     };
-    // The page asks for the window's bars.
+    // The page asks for the window's bars; the cool bar's hidden bands stay hidden.
     BrowserHost->OnToolBar = [this](TWebBrowser *, bool visible) {
-        for (QToolBar *band : {ToolBar3, CoolBand2, ToolBar2, ToolBar1})
+        for (QToolBar *band : {ToolBar3, CoolBand2, ToolBar1})
             band->setVisible(visible);
     };
     BrowserHost->OnMenuBar = [this](TWebBrowser *, bool visible) {
@@ -162,30 +185,32 @@ void TForm1::WireBrowserEvents() {
     QObject::connect(Show1, &QMenu::aboutToShow, this,
                      [this] { StatusBar3->setChecked(StatusBar1->isVisibleTo(this)); });
     BrowserHost->OnProgressChange = [this](TWebBrowser *, LONG progress, LONG progressMax) {
-        LogLine(u"Progress: "_qs + QString::number(progress) + u'/' + QString::number(progressMax));
+        LogLine(u"Progress: "_qs + QString::number(progress) + u'/' + QString::number(progressMax) +
+                u"State="_qs + QString::number(BrowserHost->ReadyState()));
         if (progressMax != 0 && progressMax >= progress) {
             const int position = int(qint64(progress) * ProgressBar1->maximum() / progressMax);
             ProgressBar1->setValue(position);
             ProgressBar1->setToolTip(u"進行状況 "_qs + QString::number(position) + u'%');
+            ProgressBar1->setAccessibleDescription(ProgressBar1->toolTip());
         }
         if (progressMax == 0 || progress == -1)
-            ProgressBar1->setVisible(false); // busy display ends
+            StopBusy();
     };
-    BrowserHost->OnDocumentComplete = [this](TWebBrowser *, IDispatch *pDisp, const QString &url) {
-        LogLine(u"DocumentComplete: "_qs + url);
+    BrowserHost->OnDocumentComplete = [this](TWebBrowser *, IDispatch *, const QString &url) {
+        LogLine(u"Document Complete:"_qs + url + u" State "_qs +
+                QString::number(BrowserHost->ReadyState()) + u" Busy "_qs +
+                Bool16(BrowserHost->Busy()));
         // The whole page has finished, whichever frame reported it.
-        if (BrowserHost->ReadyState() != READYSTATE_COMPLETE && !IsTopLevel(pDisp))
+        IDispatch *document = BrowserHost->Document();
+        if (!document || BrowserHost->ReadyState() != READYSTATE_COMPLETE)
             return;
-        ProgressBar1->setVisible(false);
+        StopBusy();
         CurrentZone = -1;
-        // The page commands follow the document's kind once the engine offers the document.
-        if (IDispatch *document = BrowserHost->Document()) {
-            void *html = nullptr;
-            const bool isHtml = SUCCEEDED(document->QueryInterface(IID_IHTMLDocument2, &html));
-            if (html)
-                static_cast<IUnknown *>(html)->Release();
-            EnablePageCommands(isHtml);
-        }
+        void *html = nullptr;
+        const bool isHtml = SUCCEEDED(document->QueryInterface(IID_IHTMLDocument2, &html));
+        if (html)
+            static_cast<IUnknown *>(html)->Release();
+        EnablePageCommands(isHtml);
         // The page summary, the held colour and panel 0's page date are applied here.
         StatusBar1->update();
         StatusBar1->Panel(1)->update();

@@ -3,7 +3,9 @@
 
 #include "app/Main.h"
 
+#include "app/ErrorDisplay.h"
 #include "app/KeyRouter.h"
+#include "app/StatusPanels.h"
 #include "host/WebBrowserSecure.h"
 #include "platform/engine/EngineConstants.h"
 #include "platform/kernel/Process.h"
@@ -56,40 +58,52 @@ void TForm1::WireNavigation() {
     qApp->installEventFilter(FKeyRouter);
 }
 
+void TForm1::EngineCommand(const std::function<HRESULT()> &call) {
+    try {
+        OleCheck(call());
+    } catch (const EOleSysError &error) {
+        ShowException(this, error);
+    }
+}
+
 void TForm1::Go() {
     if (BrowserHost)
-        BrowserHost->Navigate(ComboBox1->currentText());
+        EngineCommand([this] { return BrowserHost->Navigate(ComboBox1->currentText()); });
 }
 
 void TForm1::GoHome() {
-    BrowserHost->GoHome();
+    EngineCommand([this] { return BrowserHost->GoHome(); });
 }
 
 void TForm1::GoBack() {
-    BrowserHost->GoBack();
+    EngineCommand([this] { return BrowserHost->GoBack(); });
 }
 
 void TForm1::GoForward() {
-    BrowserHost->GoForward();
+    EngineCommand([this] { return BrowserHost->GoForward(); });
 }
 
 void TForm1::Refresh() {
+    StartBusy();
     CurrentZone = -1;
     SecurityCategories.reset();
     PageDateText.clear();
+    StatusBar1->update();
     const bool complete = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
-    BrowserHost->Refresh2(complete ? REFRESH_COMPLETELY : REFRESH_NORMAL);
+    EngineCommand(
+        [&] { return BrowserHost->Refresh2(complete ? REFRESH_COMPLETELY : REFRESH_NORMAL); });
 }
 
 void TForm1::Stop() {
     if (BrowserHost->Busy())
-        BrowserHost->Stop();
+        EngineCommand([this] { return BrowserHost->Stop(); });
 }
 
 void TForm1::HistoryItemClick(QAction *item) {
     if (!item || !FVisits.Choose(item->data().toInt()))
         return;
-    BrowserHost->Navigate2(FVisits.History().at(FVisits.HistoryPos()), 0);
+    EngineCommand(
+        [this] { return BrowserHost->Navigate2(FVisits.History().at(FVisits.HistoryPos()), 0); });
 }
 
 void TForm1::RecordVisit(const QString &url) {

@@ -15,6 +15,7 @@
 #include "tools/DropTarget.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -96,16 +97,23 @@ void TForm1::HandleCommandLine(const QStringList &arguments) {
     const QString first = arguments.first();
     if (first.isEmpty())
         return;
-    if (AppOption->DebugEnable()) {
-        auto *box = new QMessageBox(QMessageBox::Information, windowTitle(), arguments.join(u' '),
-                                    QMessageBox::Ok, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-    }
-    if (first.startsWith(u'-'))
+    const auto navigate = [this, first] {
+        if (first.startsWith(u'-'))
+            return;
+        ComboBox1->setEditText(first);
+        Go();
+    };
+    if (!AppOption->DebugEnable()) {
+        navigate();
         return;
-    ComboBox1->setEditText(first);
-    Go();
+    }
+    // The whole command line, program included, comes first; the navigation once it is closed.
+    auto *box = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                QCoreApplication::arguments().join(u' '), QMessageBox::Ok, this);
+    box->setObjectName(u"CommandLineBox"_qs);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, navigate);
+    box->open();
 }
 
 void TForm1::LoadLocalBrowseSettings() {

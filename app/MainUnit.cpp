@@ -6,6 +6,7 @@ namespace {
 constexpr const char *kOptionKey = "Software\\Tarnwick\\Lumenvale\\1.0";
 std::unique_ptr<TRegistryIniFile> g_reader;
 std::unique_ptr<TRegistryIniFile> g_writer;
+std::function<void(const QString &)> g_traceSink;
 } // namespace
 
 TRegistryIniFile *MainIniReader = nullptr;
@@ -25,4 +26,11 @@ void FinalizeMainUnit() {
     g_writer.reset();
 }
 
-void DebugTrace(const QString &) {}
+void DebugTrace(const QString &text) {
+    if (g_traceSink)
+        g_traceSink(text);
+}
+
+void SetDebugTraceSink(std::function<void(const QString &)> sink) {
+    g_traceSink = std::move(sink);
+}

@@ -6,11 +6,15 @@
 
 #include <QString>
 
+#include <functional>
+
 extern TRegistryIniFile *MainIniReader; // query access
 extern TRegistryIniFile *MainIniWriter; // full access
 
 void InitializeMainUnit();
 void FinalizeMainUnit();
 
-// Takes a trace text and does nothing with it.
+// Takes a trace text; nothing is shown or stored. A sink set for diagnostics (tests) sees each
+// text; an empty one removes it.
 void DebugTrace(const QString &text);
+void SetDebugTraceSink(std::function<void(const QString &)> sink);

@@ -4,6 +4,7 @@
 
 #include "app/ImageList.h"
 #include "app/MainUnit.h"
+#include "app/StatusPanels.h"
 #include "host/WebBrowserSecure.h"
 #include "policy/LocalBrowseSettings.h"
 
@@ -15,6 +16,8 @@ int TForm1::ZoneForUrl(const QString &address) {
     return zonedisplay::ZoneForUrl(*SecurityManager, LocalBrowse().Rule(), address.toStdString());
 }
 
+// Icon and name as drawn: the icon at the panel's top left, the name's cell beside it, two
+// pixels down.
 void TForm1::DrawZonePanel(QPainter &painter, const QRect &rect) {
     if (CurrentZone == -1 && BrowserHost && !BrowserHost->LocationURL().isEmpty())
         CurrentZone = ZoneForUrl(BrowserHost->LocationURL());
@@ -22,9 +25,10 @@ void TForm1::DrawZonePanel(QPainter &painter, const QRect &rect) {
     DebugTrace(u"zoneIndex="_qs + QString::number(index));
     const QSize icon = imgSecurityZone->Size();
     imgSecurityZone->At(index).paint(&painter, QRect(rect.topLeft(), icon));
-    painter.drawText(QRect(rect.left() + icon.width() + 2, rect.top(),
-                           rect.width() - icon.width() - 2, rect.height()),
-                     Qt::AlignVCenter | Qt::AlignLeft, ZoneNames.value(index));
+    painter.drawText(QRect(rect.left() + icon.width(), rect.top() + 2, rect.width() - icon.width(),
+                           rect.height() - 2),
+                     Qt::AlignLeft | Qt::AlignTop, ZoneNames.value(index));
+    DescribePanel(3, ZoneNames.value(index));
 }
 
 void TForm1::DrawCategoryPanel(QPainter &painter, const QRect &rect) {
@@ -35,5 +39,28 @@ void TForm1::DrawCategoryPanel(QPainter &painter, const QRect &rect) {
                 &painter, QRect(QPoint(rect.left() + i * picture.width(),
                                        rect.top() - 2 + (rect.height() - picture.height() + 4) / 2),
                                 picture));
+    }
+    DescribePanel(1, QString::fromStdString(zonedisplay::CategoryNames(SecurityCategories)));
+}
+
+void TForm1::SetPanelText(int index, const QString &text) {
+    StatusBar1->Panel(index)->SetText(text);
+    DescribePanel(index, text);
+}
+
+// A panel's accessible name is what it shows, its description its tooltip; the descriptions
+// follow the page state, so all of them are renewed with each name.
+void TForm1::DescribePanel(int index, const QString &shown) {
+    TStatusPanel *named = StatusBar1->Panel(index);
+    if (named->accessibleName() != shown)
+        named->setAccessibleName(shown);
+    for (int i = 0; i < StatusBar1->PanelCount(); ++i) {
+        std::string hint;
+        zonedisplay::PanelHint(i + 1, PageDateText.toStdString(), SecurityCategories,
+                               StatusBar1->Panel(2)->Text().toStdString(), hint);
+        TStatusPanel *panel = StatusBar1->Panel(i);
+        if (const QString description = QString::fromStdString(hint);
+            panel->accessibleDescription() != description)
+            panel->setAccessibleDescription(description);
     }
 }

@@ -1,5 +1,6 @@
 #include "app/StatusPanels.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -7,8 +8,22 @@
 
 #include <algorithm>
 
+namespace {
+
+// Assistive technology reads a panel as a label: its accessible name and description.
+QAccessibleInterface *PanelAccessible(const QString &className, QObject *object) {
+    if (className != u"TStatusPanel"_qs || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StaticText);
+}
+
+} // namespace
+
 TStatusPanel::TStatusPanel(int width, TPanelStyle style, QWidget *parent)
-    : QWidget(parent), FWidth(width), FStyle(style) {}
+    : QWidget(parent), FWidth(width), FStyle(style) {
+    static const bool installed = (QAccessible::installFactory(PanelAccessible), true);
+    Q_UNUSED(installed);
+}
 
 void TStatusPanel::SetWidth(int width) {
     FWidth = std::max(0, width);

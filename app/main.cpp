@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/CommandLine.h"
 #include "app/MainUnit.h"
+#include "app/ProgramLanguage.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
 
@@ -16,8 +17,10 @@ int main(int argc, char *argv[]) {
     if (const auto request = commandline::Classify(argc, argv);
         request != commandline::Request::Window)
         return commandline::Answer(request, std::cout, std::cerr);
+    SetProgramLocale();
     engine::PrepareEngineEnvironment();
     QApplication app(argc, argv);
+    InstallQtTranslations(app);
     QApplication::setWindowIcon(QIcon(u":/icons/quillmere.svg"_qs));
     QGuiApplication::setDesktopFileName(u"quillmere"_qs);
     appoption::Initialize();

@@ -1,5 +1,5 @@
 // The baseline of bench_startup: a bare QWebEngineView that loads the page given as its argument
-// and prints "DocumentComplete: <url>" on stderr when the load finished.
+// and prints "Document Complete:<url>" on stderr when the load finished, as the browser logs it.
 
 #include "platform/engine/EngineEnvironment.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
     view.resize(684, 535);
     view.show();
     QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&view](bool) {
-        std::fprintf(stderr, "DocumentComplete: %s\n", qPrintable(view.url().toString()));
+        std::fprintf(stderr, "Document Complete:%s\n", qPrintable(view.url().toString()));
     });
     view.load(QUrl::fromUserInput(QString::fromLocal8Bit(argv[1])));
     return QApplication::exec();

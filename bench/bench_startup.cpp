@@ -78,7 +78,7 @@ Run Measure(const QString &program, const QString &page, const QString &platform
     while (timer.elapsed() < kTimeoutMs && process.state() != QProcess::NotRunning) {
         process.waitForReadyRead(50);
         output += process.readAllStandardError();
-        if (output.contains("DocumentComplete: ")) {
+        if (output.contains("Document Complete:")) {
             run.ms = double(timer.nsecsElapsed()) / 1e6;
             QThread::msleep(500); // let the page settle before reading memory
             run.rssKb = RssKb(process.processId());

@@ -1,17 +1,27 @@
 # qm_add_qtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
-# One QtTest executable registered with CTest. Every test runs with the offscreen platform and a
-# platform directory inside the build tree, so nothing touches the user's own settings; tests that
-# write state create their own temporary platform directory on top of that.
+# One QtTest executable registered with CTest. Every test runs with the offscreen platform, a
+# platform directory and a home inside the build tree, so nothing touches the user's own settings
+# or files; tests that write state create their own temporary directories on top of that.
 function(qm_add_qtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     add_test(NAME ${name} COMMAND ${name})
+    # A home of its own in the build tree: what Qt and the engine keep in a home (dialog
+    # settings, the default download folder, runtime files) never reaches the user's.
+    set(home "${CMAKE_BINARY_DIR}/test-home/${name}")
+    file(MAKE_DIRECTORY "${home}/runtime")
+    file(CHMOD "${home}/runtime" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
     set(env
         "QT_QPA_PLATFORM=offscreen"
         "QUILLMERE_PLATFORM_DIR=${CMAKE_BINARY_DIR}/test-platform/${name}"
         "QM_BUILD_DIR=${CMAKE_BINARY_DIR}"
-        "QM_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        "QM_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+        "HOME=${home}"
+        "XDG_CONFIG_HOME=${home}/.config"
+        "XDG_DATA_HOME=${home}/.local/share"
+        "XDG_CACHE_HOME=${home}/.cache"
+        "XDG_RUNTIME_DIR=${home}/runtime")
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")

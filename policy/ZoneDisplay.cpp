@@ -37,12 +37,16 @@ int PanelAt(const std::vector<int> &widths, int x) {
     return n;
 }
 
-std::string CategoriesHint(const TSecurityCategories &categories) {
-    std::string text = "セキュリティ項目";
+std::string CategoryNames(const TSecurityCategories &categories) {
+    std::string text;
     for (int i = 0; i < kSecurityCategoryCount; ++i)
         if (categories.test(size_t(i)))
             text += SecurityCategoryName(i);
     return text;
+}
+
+std::string CategoriesHint(const TSecurityCategories &categories) {
+    return "セキュリティ項目" + CategoryNames(categories);
 }
 
 bool PanelHint(int n, const std::string &pageDateText, const TSecurityCategories &categories,

@@ -24,6 +24,9 @@ int ZoneListIndex(int zone, int unknownIndex);
 // 1-based position of the panel under x (0 when x <= 0); a border belongs to the panel on its left.
 int PanelAt(const std::vector<int> &widths, int x);
 
+// The names of the categories met, in category order, with no separator.
+std::string CategoryNames(const TSecurityCategories &categories);
+
 // "セキュリティ項目" followed by the names of the categories met, in category order.
 std::string CategoriesHint(const TSecurityCategories &categories);
 

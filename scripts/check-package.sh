@@ -72,7 +72,7 @@ page=/tmp/Html/www.sample-news.example/index.html
 
 if in_system env QT_QPA_PLATFORM=offscreen dbus-run-session -- \
     /usr/local/bin/load-page.sh quillmere "$page" /tmp/offscreen.log; then
-    echo "offscreen: $(grep -m 1 '^DocumentComplete:' "$system/tmp/offscreen.log")"
+    echo "offscreen: $(grep -m 1 '^Document Complete:' "$system/tmp/offscreen.log")"
 else
     cat "$system/tmp/offscreen.log" >&2
     echo "check-package: the page did not complete offscreen" >&2
@@ -87,7 +87,7 @@ rm -f "$shot"
 if in_system dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" \
     /usr/local/bin/load-page.sh quillmere "$page" /tmp/xvfb.log /tmp/screenshot.png; then
     cp "$system/tmp/screenshot.png" "$shot"
-    echo "xvfb: $(grep -m 1 '^DocumentComplete:' "$system/tmp/xvfb.log")"
+    echo "xvfb: $(grep -m 1 '^Document Complete:' "$system/tmp/xvfb.log")"
     echo "screenshot: $shot"
 else
     cat "$system/tmp/xvfb.log" >&2

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-webengine-dev qt6-webengine-dev-tools
-    libqt6webenginecore6-bin qt6-pdf-dev
+    libqt6webenginecore6-bin libqt6webengine6-data qt6-pdf-dev qt6-translations-l10n
     libsqlite3-dev sqlite3
     dbus dbus-x11 xvfb xauth x11-apps imagemagick
     fonts-noto-cjk

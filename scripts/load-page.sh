@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # load-page.sh BROWSER PAGE LOG [SCREENSHOT]: opens PAGE in BROWSER and waits, at most a minute,
-# for the page's DocumentComplete line in the event log (QUILLMERE_EVENT_LOG), written to LOG.
+# for the page's "Document Complete:" line in the event log (QUILLMERE_EVENT_LOG), written to LOG.
 # With SCREENSHOT it then saves a picture of the screen (ImageMagick's import; run it under a
 # display, such as xvfb-run's). It ends the browser; the exit status is 0 when the page completed.
 set -uo pipefail
@@ -12,7 +12,7 @@ QUILLMERE_EVENT_LOG=1 "$browser" "$page" 2>"$log" &
 pid=$!
 completed=1
 for _ in $(seq 120); do
-    if grep -q '^DocumentComplete:' "$log" 2>/dev/null; then
+    if grep -q '^Document Complete:' "$log" 2>/dev/null; then
         completed=0
         break
     fi

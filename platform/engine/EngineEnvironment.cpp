@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QList>
+#include <QLocale>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -22,6 +25,10 @@ void PrepareEngineEnvironment() {
     }
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     const QList<QByteArray> present = flags.split(' ');
+    // The engine's language (its error pages, its own texts) is the program's locale.
+    if (std::none_of(present.begin(), present.end(),
+                     [](const QByteArray &flag) { return flag.startsWith("--lang="); }))
+        wanted << "--lang=" + QLocale().bcp47Name().toLatin1();
     for (const QByteArray &flag : wanted) {
         if (present.contains(flag))
             continue;

@@ -5,16 +5,17 @@
 #include "platform/engine/CookieFilter.h"
 #include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EnginePage.h"
+#include "platform/engine/EngineRegistration.h"
 #include "platform/engine/HomePage.h"
 #include "platform/engine/HostInput.h"
 #include "platform/engine/RequestInterceptor.h"
-#include "platform/engine/EngineRegistration.h"
 #include "platform/engine/SecurityChain.h"
 #include "platform/wininet/WinInet.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
-#include <QCoreApplication>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -46,9 +47,11 @@ TWebBrowser::TWebBrowser(QWidget *parent)
       m_identity(engine::MakeBrowserIdentity()) {
     engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());
     m_engineUserAgent = m_profile->httpUserAgent();
+    m_profile->setHttpAcceptLanguage(QLocale().bcp47Name()); // the program's language
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);
+    setFocusProxy(m_view); // focus given to the control goes into the page
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

@@ -1,5 +1,7 @@
 #include "platform/registry/KeyResolver.h"
 
+#include "platform/registry/Transaction.h"
+
 namespace registry {
 
 std::vector<std::string> SplitKeyPath(LPCSTR path) {
@@ -20,6 +22,15 @@ std::vector<std::string> SplitKeyPath(LPCSTR path) {
 }
 
 LONG Session::Get(StoreKind kind, Store *&store) {
+    // Inside a transaction, writes go into it and reads see them.
+    if (Transaction *transaction = Transaction::Current()) {
+        if (FMode == Store::Mode::Write)
+            return transaction->WriteStore(kind, store);
+        if (Store *written = transaction->OpenedStore(kind)) {
+            store = written;
+            return ERROR_SUCCESS;
+        }
+    }
     auto &slot = FStores[kind == StoreKind::User ? 0 : 1];
     if (!slot) {
         const LONG status = Store::Open(kind, FMode, slot);

@@ -1,6 +1,8 @@
 #include "platform/registry/ErrorText.h"
 #include "platform/registry/KeyNames.h"
 #include "platform/registry/RegFile.h"
+#include "platform/registry/RegFileText.h"
+#include "platform/registry/Transaction.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -24,32 +26,6 @@ struct Operation {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
 };
-
-struct ParseError {
-    int line = 0;
-    std::string message;
-};
-
-// The text as UTF-8 lines, whatever the file's encoding.
-std::vector<std::string> DecodeLines(std::string_view bytes) {
-    QString text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE)
-        text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.data() + 2),
-                                  qsizetype((bytes.size() - 2) / 2));
-    else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        text = QString::fromUtf8(bytes.data() + 3, qsizetype(bytes.size() - 3));
-    else
-        text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-    std::vector<std::string> lines;
-    for (const auto &line : text.split(QLatin1Char('\n'))) {
-        QString trimmed = line;
-        if (trimmed.endsWith(QLatin1Char('\r')))
-            trimmed.chop(1);
-        lines.push_back(trimmed.toStdString());
-    }
-    return lines;
-}
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -126,7 +102,7 @@ std::optional<std::vector<BYTE>> Utf16ToUtf8(const std::vector<BYTE> &bytes) {
 
 class Parser final {
 public:
-    explicit Parser(std::vector<std::string> lines) : FLines(std::move(lines)) {}
+    explicit Parser(const RegFileText &text) : FText(text), FLines(text.Lines()) {}
 
     std::optional<ParseError> Parse(std::vector<Operation> &operations) {
         std::size_t index = 0;
@@ -182,9 +158,9 @@ private:
         const auto rooted = ParseRootedPath(path);
         if (!rooted || rooted->root == HKEY_USERS)
             return ParseError{line, "unknown root key in [" + std::string(path) + "]"};
-        if (rooted->subKey.empty())
-            return ParseError{line, "a root key cannot be " +
-                                        std::string(remove ? "deleted" : "imported into")};
+        // A line naming only a root key opens it; its values are the root's own.
+        if (rooted->subKey.empty() && remove)
+            return ParseError{line, "a root key cannot be deleted"};
         Operation operation;
         operation.kind = remove ? Operation::Kind::DeleteKey : Operation::Kind::CreateKey;
         operation.line = line;
@@ -279,6 +255,10 @@ private:
             bytes = Utf16ToUtf8(*bytes);
             if (!bytes)
                 return ParseError{line, "string data of odd length"};
+        } else if (isString) {
+            bytes = FText.AnsiToUtf8(*bytes);
+            if (!bytes)
+                return ParseError{line, "string data is neither UTF-8 nor Shift_JIS"};
         }
         if ((operation.type == REG_DWORD && bytes->size() != 4) ||
             (operation.type == REG_QWORD && bytes->size() != 8))
@@ -287,7 +267,8 @@ private:
         return std::nullopt;
     }
 
-    std::vector<std::string> FLines;
+    const RegFileText &FText;
+    const std::vector<std::string> &FLines;
     bool FUnicode = false;
     std::optional<Operation> FCurrent;
 };
@@ -323,17 +304,28 @@ LONG Apply(const Operation &operation) {
 } // namespace
 
 bool ImportRegText(std::string_view bytes, std::string &error) {
+    RegFileText text;
     std::vector<Operation> operations;
-    if (auto failure = Parser(DecodeLines(bytes)).Parse(operations)) {
+    auto failure = text.Decode(bytes);
+    if (!failure)
+        failure = Parser(text).Parse(operations);
+    if (failure) {
         error = "line " + std::to_string(failure->line) + ": " + failure->message;
         return false;
     }
+    // All of the file or nothing: a failure part-way leaves the registry as it was.
+    Transaction transaction;
     for (const auto &operation : operations) {
         if (const LONG status = Apply(operation); status != ERROR_SUCCESS) {
             error = "line " + std::to_string(operation.line) + ": " + RootKeyName(operation.root) +
-                    "\\" + operation.subKey + ": " + ErrorText(status);
+                    (operation.subKey.empty() ? "" : "\\") + operation.subKey + ": " +
+                    ErrorText(status);
             return false;
         }
+    }
+    if (const LONG status = transaction.Commit(); status != ERROR_SUCCESS) {
+        error = "the import could not be saved: " + ErrorText(status);
+        return false;
     }
     return true;
 }

@@ -13,8 +13,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QWebEngineView>
 #include <QtTest>
 
 #include <memory>
@@ -47,6 +49,10 @@ private slots:
             QVERIFY(page.open(QIODevice::WriteOnly));
             page.write(QByteArray("<title>") + name + "</title><p>" + name);
         }
+        QFile tall(FPages.filePath(u"tall.html"_qs));
+        QVERIFY(tall.open(QIODevice::WriteOnly));
+        tall.write("<title>tall</title><body style='height:20000px'><script>addEventListener("
+                   "'scroll', () => { document.title = 'scrolled'; });</script>");
     }
     void cleanupTestCase() {
         FinalizeMainUnit();
@@ -64,6 +70,8 @@ private slots:
     void commandState_data();
     void commandState();
     void addressBoxKeys();
+    void commandFailureIsShown_data();
+    void commandFailureIsShown();
     void altD_data();
     void altD();
     void pageAccelerator_data();
@@ -184,23 +192,59 @@ void TestMainNavigation::commandState() {
     QCOMPARE(FForm->Forward2->isEnabled(), forward);
 }
 
-// Tab moves into the page without navigating; Enter navigates to the text as typed (a bare
-// local path), and the title that arrives records the page.
+// Enter navigates to the text as typed (a bare local path), and the title that arrives records
+// the page; Tab then moves the keyboard focus into the page itself without navigating: the
+// engine's own widget has it, and the arrow keys scroll the page.
 void TestMainNavigation::addressBoxKeys() {
     ShowActive();
     QLineEdit *edit = FForm->ComboBox1->lineEdit();
     FForm->ComboBox1->setFocus();
-    FForm->ComboBox1->setEditText(FPages.filePath(u"a.html"_qs));
-    QTest::keyClick(edit, Qt::Key_Tab);
-    QTRY_VERIFY(FForm->BrowserHost->isAncestorOf(QApplication::focusWidget()) ||
-                QApplication::focusWidget() == FForm->BrowserHost);
-    QTest::qWait(200);
-    QCOMPARE(FForm->BrowserHost->LocationURL(), QString());
+    FForm->ComboBox1->setEditText(FPages.filePath(u"tall.html"_qs));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(FForm->BrowserHost->LocationURL(), PageUrl("tall"), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(FForm->Visits().History(), QStringList{PageUrl("tall")}, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(FForm->windowTitle(), u"tall"_qs, 30000);
 
     FForm->ComboBox1->setFocus();
-    QTest::keyClick(edit, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(FForm->BrowserHost->LocationURL(), PageUrl("a"), 30000);
-    QTRY_COMPARE_WITH_TIMEOUT(FForm->Visits().History(), QStringList{PageUrl("a")}, 30000);
+    FForm->ComboBox1->setEditText(FPages.filePath(u"a.html"_qs));
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QTRY_VERIFY(FForm->BrowserHost->isAncestorOf(QApplication::focusWidget()));
+    QWidget *page = QApplication::focusWidget();
+    const auto *view = FForm->BrowserHost->findChild<QWebEngineView *>();
+    QVERIFY(view && view->focusProxy());
+    QCOMPARE(page, view->focusProxy()); // the engine's render widget
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(page, Qt::Key_Down);
+    QTRY_COMPARE_WITH_TIMEOUT(FForm->windowTitle(), u"scrolled"_qs, 30000);
+    QCOMPARE(FForm->BrowserHost->LocationURL(), PageUrl("tall"));
+}
+
+// A failing engine call of a command reaches the error display: a message box with the
+// system's text for the result code.
+void TestMainNavigation::commandFailureIsShown_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("go, blank address") << "go" << u"パラメーターが間違っています。"_qs;
+    QTest::newRow("back without history") << "back" << u"エラーを特定できません"_qs;
+    QTest::newRow("forward without history") << "forward" << u"エラーを特定できません"_qs;
+}
+
+void TestMainNavigation::commandFailureIsShown() {
+    QFETCH(QString, command);
+    QFETCH(QString, text);
+    FForm->show();
+    FForm->ComboBox1->setEditText(u"  "_qs);
+    if (command == u"go")
+        FForm->ToolButton2->trigger();
+    else if (command == u"back")
+        FForm->ToolButton9->trigger();
+    else
+        FForm->ToolButton10->trigger();
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = FForm->findChild<QMessageBox *>()) && box->isVisible());
+    QCOMPARE(box->text(), text);
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    box->close();
 }
 
 void TestMainNavigation::altD_data() {

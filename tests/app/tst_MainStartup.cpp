@@ -4,6 +4,7 @@
 #include "app/AddressCompletion.h"
 #include "app/Main.h"
 #include "app/MainUnit.h"
+#include "app/ProgramLanguage.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
 
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,6 +60,30 @@ private slots:
         QCOMPARE(form.size(), size);
     }
 
+    // In debug mode the whole command line, program included, is shown first; the navigation
+    // follows once the box is closed (a switch still navigates nowhere).
+    void debugCommandLineBox_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("navigates");
+        QTest::newRow("page") << "about:blank#debug" << true;
+        QTest::newRow("switch") << "-automation-test" << false;
+    }
+    void debugCommandLineBox() {
+        QFETCH(QString, argument);
+        QFETCH(bool, navigates);
+        AppOption->SetDebugEnable(true);
+        TForm1 form;
+        form.FormCreate({argument});
+        AppOption->SetDebugEnable(false);
+        auto *box = form.findChild<QMessageBox *>(u"CommandLineBox"_qs);
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(box->text(), QCoreApplication::arguments().join(u' '));
+        QVERIFY(box->text().startsWith(QCoreApplication::arguments().first()));
+        QVERIFY(form.ComboBox1->currentText() != argument);
+        box->accept();
+        QCOMPARE(form.ComboBox1->currentText() == argument, navigates);
+    }
+
     void completion_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
@@ -76,6 +103,16 @@ private slots:
         // the background, so the prefix is set again until they are there.
         QTRY_VERIFY((completer.setCompletionPrefix(typed), completer.completionCount() == 1));
         QCOMPARE(completer.currentCompletion(), expected);
+    }
+
+    // Qt's standard dialogs speak Japanese: the program loads Qt's own translations. (Last, as
+    // it changes the process's locale.)
+    void qtDialogsInJapanese() {
+        SetProgramLocale();
+        QVERIFY(InstallQtTranslations(*QCoreApplication::instance()));
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"キャンセル"_qs);
     }
 
 private:

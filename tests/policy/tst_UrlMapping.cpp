@@ -142,6 +142,94 @@ private slots:
         QCOMPARE(LocalToInternetUrl(input, dir, s), expected);
     }
 
+    // A page must not borrow another host's zone through its own address: the query and the
+    // fragment are carried over as they stand and never take part in finding the directory or
+    // the host; the path is read as the engine opens it.
+    void craftedAddresses_data() {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("inDirectory");
+        QTest::addColumn<QString>("internetUrl"); // empty: unchanged
+
+        const QString p = "posix";
+        const QString page = "file:///home/u/Html/evil.example/a.html";
+        QTest::newRow("posix query climbs") << p << page + "?/../../other.example/x" << true
+                                            << "http://evil.example/a.html?/../../other.example/x";
+        QTest::newRow("posix fragment climbs")
+            << p << page + "#/../../other.example/x" << true
+            << "http://evil.example/a.html#/../../other.example/x";
+        QTest::newRow("posix query, encoded dots, mixed case")
+            << p << page + "?/%2e%2E/%2E%2e/other.example/x" << true
+            << "http://evil.example/a.html?/%2e%2E/%2E%2e/other.example/x";
+        QTest::newRow("posix fragment, encoded separators")
+            << p << page + "#%2f..%2F..%2fother.example%2Fx" << true
+            << "http://evil.example/a.html#%2f..%2F..%2fother.example%2Fx";
+        QTest::newRow("posix query, backslashes")
+            << p << page + "?\\..\\..\\other.example\\x" << true
+            << "http://evil.example/a.html?\\..\\..\\other.example\\x";
+        QTest::newRow("posix fragment, doubled slashes")
+            << p << page + "#//..//..//other.example//x" << true
+            << "http://evil.example/a.html#//..//..//other.example//x";
+        QTest::newRow("posix query inside a fragment")
+            << p << page + "#x?/../../other.example/y" << true
+            << "http://evil.example/a.html#x?/../../other.example/y";
+        QTest::newRow("posix plain path, query")
+            << p << "/home/u/Html/evil.example/a.html?/../../other.example/x" << true
+            << "http://evil.example/a.html?/../../other.example/x";
+        QTest::newRow("posix upper-case scheme, query")
+            << p << "FILE:///home/u/Html/evil.example/a.html?/../../other.example/x" << true << "";
+        QTest::newRow("posix outside, fragment leads in")
+            << p << "file:///tmp/x.html#/../../home/u/Html/trusted.example/a" << false << "";
+        QTest::newRow("posix outside, query leads in")
+            << p << "file:///tmp/x.html?/../home/u/Html/trusted.example/a" << false << "";
+        QTest::newRow("posix plain path outside, fragment leads in")
+            << p << "/tmp/x.html#/../home/u/Html/trusted.example/a" << false << "";
+        QTest::newRow("posix other case, query leads in")
+            << p << "file:///home/u/HTML/x.html?/../../Html/trusted.example/a" << false << "";
+        // The path itself names the file the engine opens, whatever way it is written.
+        QTest::newRow("posix path, backslashes separate as in the engine")
+            << p << "file:///home/u/Html/evil.example/sub\\..\\..\\other.example\\x" << true
+            << "http://other.example/x";
+        QTest::newRow("posix path, encoded dots")
+            << p << "file:///home/u/Html/evil.example/%2e%2E/other.example/x" << true
+            << "http://other.example/x";
+        QTest::newRow("posix path, doubled slash before dots")
+            << p << "file:///home/u/Html/evil.example//../other.example/x" << true
+            << "http://evil.example/other.example/x";
+        QTest::newRow("posix path, doubled slash after the directory")
+            << p << "file:///home/u/Html//restricted.example/a.html" << true
+            << "http://restricted.example/a.html";
+        QTest::newRow("posix path, encoded question mark stays in the name")
+            << p << "file:///home/u/Html/trusted.example%3F.evil/x" << true
+            << "http://trusted.example%3F.evil/x";
+        QTest::newRow("posix path, encoded hash stays in the name")
+            << p << "file:///home/u/Html/trusted.example%23/x" << true
+            << "http://trusted.example%23/x";
+
+        const QString w = "windows";
+        QTest::newRow("win query climbs") << w << "file:///C:/Html/evil/a.html?/../../other/x"
+                                          << true << "http://evil/a.html?/../../other/x";
+        QTest::newRow("win fragment, backslashes")
+            << w << "C:\\Html\\evil\\a.html#\\..\\..\\other\\x" << true
+            << "http://evil/a.html#\\..\\..\\other\\x";
+        QTest::newRow("win query, encoded dots")
+            << w << "C:\\Html\\evil\\a.html?\\%2e%2E\\%2E%2e\\other\\x" << true
+            << "http://evil/a.html?\\%2e%2E\\%2E%2e\\other\\x";
+        QTest::newRow("win mixed case, query") << w << "file:///c:/HTML/evil/a.html?/../../other/x"
+                                               << true << "http://evil/a.html?/../../other/x";
+        QTest::newRow("win fragment, encoded separators")
+            << w << "file:///C:/Html/evil/a.html#%2f..%5C..%2fother" << true
+            << "http://evil/a.html#%2f..%5C..%2fother";
+        QTest::newRow("win outside, fragment leads in")
+            << w << "file:///C:/Temp/x.html#/../../Html/trusted/a" << false << "";
+        QTest::newRow("win outside, query leads in")
+            << w << "C:\\Temp\\a\\x.html?\\..\\..\\..\\Html\\trusted\\a" << false << "";
+        QTest::newRow("win path, encoded dots")
+            << w << "file:///C:/Html/evil/%2E%2E/other/x" << true << "http://other/x";
+    }
+
+    void craftedAddresses() { mapping(); }
+
     void theDirectoryItselfMapsToABareScheme_data() {
         QTest::addColumn<QString>("style");
         QTest::newRow("windows") << "windows";

@@ -1,7 +1,8 @@
-// Environment expansion, debugger output and the code page helpers.
+// Environment expansion, debugger output, the code page helpers and the system's message texts.
 
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel/Environment.h"
+#include "platform/kernel/SystemMessage.h"
 
 #include <QtTest>
 
@@ -138,6 +139,46 @@ private slots:
     }
 
     void ansiCodePage() { QCOMPARE(GetACP(), CP_UTF8); }
+
+    // The texts of the codes the engine and the registry return, as the system writes them.
+    void systemMessages_data() {
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("E_INVALIDARG") << 0x80070057u << u"パラメーターが間違っています。"_qs;
+        QTest::newRow("its Win32 code") << 87u << u"パラメーターが間違っています。"_qs;
+        QTest::newRow("E_FAIL") << 0x80004005u << u"エラーを特定できません"_qs;
+        QTest::newRow("E_ACCESSDENIED") << 0x80070005u << u"アクセスが拒否されました。"_qs;
+        QTest::newRow("E_NOTIMPL") << 0x80004001u << u"実装されていません"_qs;
+        QTest::newRow("E_UNEXPECTED") << 0x8000FFFFu << u"致命的なエラーです。"_qs;
+        QTest::newRow("DISP_E_TYPEMISMATCH") << 0x80020005u << u"型が一致しません。"_qs;
+    }
+    void systemMessages() {
+        QFETCH(uint, code);
+        QFETCH(QString, text);
+        char buffer[256];
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buffer, sizeof buffer, nullptr);
+        QCOMPARE(QString::fromUtf8(buffer, length), text + u"\r\n"_qs);
+    }
+
+    void systemMessageFailures() {
+        char buffer[256];
+        SetLastError(0);
+        QCOMPARE(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0x80040104u, 0, buffer,
+                                sizeof buffer, nullptr),
+                 DWORD(0));
+        QCOMPARE(GetLastError(), DWORD(ERROR_MR_MID_NOT_FOUND));
+        const DWORD needed =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 87, 0, buffer, 256, nullptr) + 1;
+        QCOMPARE(
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 87, 0, buffer, needed - 1, nullptr),
+            DWORD(0));
+        QCOMPARE(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+        QCOMPARE(
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 87, 0, buffer, needed, nullptr),
+            needed - 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_TextServices)

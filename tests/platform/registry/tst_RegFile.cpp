@@ -6,6 +6,7 @@
 #include "platform/registry/RegFile.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QtTest>
 
 #include <memory>
@@ -127,6 +128,16 @@ private slots:
         QTest::newRow("ansi multi string in REGEDIT4")
             << v4 + "\"m\"=hex(7):61,00,62,00,00\n"
             << QByteArray("m") << int(REG_MULTI_SZ) << Hex(QByteArray("a\0b\0\0", 5));
+        QTest::newRow("utf-8 REGEDIT4") << v4 + "\"n\"=\"ｸｲﾙﾐｱ\"\n"
+                                        << QByteArray("n") << int(REG_SZ) << Hex("ｸｲﾙﾐｱ");
+        QTest::newRow("shift_jis REGEDIT4") << v4 + "\"n\"=\"\xB8\xB2\x83\x5C\"\n"
+                                            << QByteArray("n") << int(REG_SZ) << Hex("ｸｲソ");
+        QTest::newRow("shift_jis string data in a utf-8 REGEDIT4")
+            << v4 + "\"p\"=hex(2):b8,b2,83,5c,00\n"
+            << QByteArray("p") << int(REG_EXPAND_SZ) << Hex("ｸｲソ");
+        QTest::newRow("shift_jis multi string in a shift_jis REGEDIT4")
+            << v4 + "\"\xB8\"=hex(7):b1,00,b2,00,00\n"
+            << QByteArray("ｸ") << int(REG_MULTI_SZ) << Hex(QByteArray("ｱ\0ｲ\0\0", 9));
         QTest::newRow("utf-8 with BOM") << "\xEF\xBB\xBF" + v5 + "\"名\"=\"値\"\r\n"
                                         << QByteArray("名") << int(REG_SZ) << Hex("値");
         QTest::newRow("continuation lines")
@@ -207,6 +218,19 @@ private slots:
                                            << "line 4: string data of odd length";
         QTest::newRow("dword of 3 bytes") << h + "\"d\"=hex(4):01,02,03\n"
                                           << "line 4: wrong number";
+        QTest::newRow("neither utf-8 nor shift_jis")
+            << QByteArray("REGEDIT4\n\n[HKCU\\Software\\T]\n\"a\"=\"\xB1\"\n\"b\"=\"\x81\x20\"\n")
+            << "line 5: neither UTF-8 nor Shift_JIS";
+        QTest::newRow("broken utf-8 after a BOM") << "\xEF\xBB\xBF" + h + "\"a\"=\"\xE6\x97\"\n"
+                                                  << "line 4: not valid UTF-8";
+        const std::u16string surrogate = u"REGEDIT4\n\n[HKCU\\Software\\T]\n\"a\"=\"\xD800\"\n";
+        QTest::newRow("lone surrogate in utf-16")
+            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(surrogate.data()),
+                                                   qsizetype(2 * surrogate.size()))
+            << "line 4: not valid UTF-16LE";
+        QTest::newRow("string data neither utf-8 nor shift_jis")
+            << QByteArray("REGEDIT4\n\n[HKCU\\Software\\T]\n\"p\"=hex(2):81,20,00\n")
+            << "line 4: string data is neither";
         QTest::newRow("unknown root")
             << QByteArray("REGEDIT4\n\n[HKEY_NOWHERE\\x]\n") << "line 3: unknown root";
         QTest::newRow("root itself") << QByteArray("REGEDIT4\n\n[-HKCU]\n") << "line 3: a root";
@@ -239,14 +263,62 @@ private slots:
                                          error));
     }
 
-    void applyFailureNamesTheLine() {
+    // A failure part-way names the line and leaves the registry as it was.
+    void applyFailureChangesNothing() {
+        QCOMPARE(PutString(HKEY_CURRENT_USER, "Software\\Kept", "v", "old"), ERROR_SUCCESS);
         QVERIFY(SetMachineStoreReadOnly(true));
         const QString reported = QString::fromStdString(
-            Import("REGEDIT4\n\n[HKCU\\Software\\T]\n\n[HKLM\\Software\\T]\n\"v\"=\"1\"\n"));
+            Import("REGEDIT4\n\n[HKCU\\Software\\T]\n\"n\"=\"1\"\n[HKCU\\Software\\Kept]\n"
+                   "\"v\"=\"new\"\n[-HKCU\\Software\\Kept\\Child]\n\n[HKLM\\Software\\T]\n"
+                   "\"v\"=\"1\"\n"));
         QVERIFY(SetMachineStoreReadOnly(false));
-        QVERIFY2(reported.startsWith("line 5: HKEY_LOCAL_MACHINE\\Software\\T: Access is denied"),
+        QVERIFY2(reported.startsWith("line 9: HKEY_LOCAL_MACHINE\\Software\\T: Access is denied"),
                  qPrintable(reported));
-        QVERIFY(KeyExists(HKEY_CURRENT_USER, "Software\\T"));
+        QVERIFY(!KeyExists(HKEY_CURRENT_USER, "Software\\T"));
+        QCOMPARE(GetString(HKEY_CURRENT_USER, "Software\\Kept", "v"),
+                 std::optional<std::string>("old"));
+    }
+
+    // Within one import, later lines see what earlier lines wrote, the classes view included.
+    void laterLinesSeeEarlierOnes() {
+        QCOMPARE(Import("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Classes\\.qm]\n@=\"user\"\n"
+                        "[HKEY_CLASSES_ROOT\\.qm]\n\"v\"=\"through the view\"\n"),
+                 std::string());
+        QCOMPARE(GetString(HKEY_CURRENT_USER, "Software\\Classes\\.qm", "v"),
+                 std::optional<std::string>("through the view"));
+        QVERIFY(!KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\.qm"));
+    }
+
+    // A REGEDIT4 file from a Japanese machine: half-width katakana, characters whose second
+    // byte is a backslash, code page 932's own characters, ANSI string data.
+    void shiftJisFileImportsIntact() {
+        const QByteArray fixture = FixtureBytes("shift-jis.reg");
+        QVERIFY(!fixture.isEmpty());
+        QCOMPARE(Import(fixture), std::string());
+        const char *key = "Software\\T\\ｾｯﾄｱｯﾌﾟ";
+        QCOMPARE(GetString(HKEY_CURRENT_USER, key, "製品名"),
+                 std::optional<std::string>("ｸｲﾙﾐｱ ﾋﾞｭｰｱ"));
+        QCOMPARE(GetString(HKEY_CURRENT_USER, key, "表示"),
+                 std::optional<std::string>("表示名①～"));
+        QCOMPARE(GetString(HKEY_CURRENT_USER, key, "ソ"), std::optional<std::string>("ソ"));
+        QCOMPARE(GetString(HKEY_CURRENT_USER, key, ""), std::optional<std::string>("既定値"));
+        QCOMPARE(GetString(HKEY_CURRENT_USER, key, "パス"),
+                 std::optional<std::string>("%APPDATA%\\ｸｲﾙﾐｱ"));
+        // The katakana go back to the bytes they came from.
+        QStringEncoder encoder("Shift_JIS");
+        const QByteArray back =
+            encoder.encode(QString::fromStdString(*GetString(HKEY_CURRENT_USER, key, "製品名")));
+        QCOMPARE(back, QByteArray("\xB8\xB2\xD9\xD0\xB1 \xCB\xDE\xAD\xB0\xB1"));
+    }
+
+    // A line naming only a root key, as provisioning files write them, opens that root.
+    void rootKeyLines() {
+        QCOMPARE(Import("REGEDIT4\n\n[HKEY_LOCAL_MACHINE]\n\n[HKEY_LOCAL_MACHINE\\Software\\T]\n"
+                        "\"v\"=\"1\"\n\n[HKEY_CURRENT_USER]\n\"top\"=\"2\"\n"),
+                 std::string());
+        QCOMPARE(GetString(HKEY_LOCAL_MACHINE, "Software\\T", "v"),
+                 std::optional<std::string>("1"));
+        QCOMPARE(GetString(HKEY_CURRENT_USER, "", "top"), std::optional<std::string>("2"));
     }
 
 private:
