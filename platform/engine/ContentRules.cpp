@@ -31,11 +31,13 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
 
 namespace {
 
-// The rules a frame may not have stricter than its page, and the URL action each stands for.
+// The rules a frame may not have stricter than its page, and the URL action each stands for:
+// content first, then cookies.
 struct RuleAction {
     bool DocumentRules::*rule;
     DWORD action;
 };
+constexpr std::size_t kContentRules = 5;
 constexpr std::array<RuleAction, 9> kFrameRules{{
     {&DocumentRules::scripts, URLACTION_SCRIPT_RUN},
     {&DocumentRules::objects, URLACTION_ACTIVEX_RUN},
@@ -59,9 +61,12 @@ DocumentRules Strictest(const DocumentRules &a, const DocumentRules &b) {
     return rules;
 }
 
-bool LoosensPageSettings(const DocumentRules &current, const DocumentRules &next) {
-    return (next.scripts && !current.scripts) || (next.images && !current.images) ||
-           (next.objects && !current.objects);
+bool Loosens(const DocumentRules &current, const DocumentRules &next) {
+    for (std::size_t i = 0; i < kContentRules; ++i) {
+        if (next.*kFrameRules[i].rule && !(current.*kFrameRules[i].rule))
+            return true;
+    }
+    return (next.images && !current.images) || (next.media && !current.media);
 }
 
 std::optional<DWORD> CheckSubframe(const DocumentRules &page, const DocumentRules &frame) {

@@ -42,10 +42,9 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
 // The stricter of two rule sets: a rule is allowed only where both allow it (host: a's).
 DocumentRules Strictest(const DocumentRules &a, const DocumentRules &b);
 
-// True when next allows something that current refuses among the rules the engine applies to
-// the whole page (scripts, images, objects): a page under next's settings would let current's
-// document do more than its own rules allow.
-bool LoosensPageSettings(const DocumentRules &current, const DocumentRules &next);
+// True when next allows content that current refuses (scripts, objects, Java, fonts, frames,
+// images, media): a document of current's rules under next's would do more than it may.
+bool Loosens(const DocumentRules &current, const DocumentRules &next);
 
 // A sub-frame runs under its page's settings, which the engine cannot make stricter for one
 // frame: it is loaded only when its page may have frames and no rule of the frame's own zone
@@ -64,8 +63,6 @@ enum class RequestKind { MainFrame, SubFrame, Script, Image, Media, Object, Font
 struct Request {
     QUrl url;
     RequestKind kind = RequestKind::Other;
-    // The URL of the top-level document the request belongs to (the engine's first party).
-    QUrl firstParty;
 };
 
 // Why a request was blocked: the URL action that disallowed it, or 0 when the download-control

@@ -45,15 +45,10 @@ CookieFilter::CookieFilter(QWebEngineCookieStore *store) : m_store(store) {
     m_store->setCookieFilter(
         [state = m_state](const QWebEngineCookieStore::FilterRequest &request) {
             const QMutexLocker lock(&state->mutex);
-            bool firstParty = true;
-            bool thirdParty = true;
-            for (const Party &party : state->parties) {
-                if (SameDocumentUrl(party.address, request.firstPartyUrl))
-                    return request.thirdParty ? party.thirdParty : party.firstParty;
-                firstParty = firstParty && party.firstParty;
-                thirdParty = thirdParty && party.thirdParty;
-            }
-            return request.thirdParty ? thirdParty : firstParty;
+            const bool ownRequest = !state->pendingTarget.isEmpty() &&
+                                    SameDocumentUrl(request.origin, state->pendingTarget);
+            const Parties &parties = ownRequest ? state->pending : state->current;
+            return request.thirdParty ? parties.thirdParty : parties.firstParty;
         });
     m_added = QObject::connect(m_store, &QWebEngineCookieStore::cookieAdded, m_store,
                                [this](const QNetworkCookie &cookie) { Added(cookie); });
@@ -70,22 +65,25 @@ CookieFilter::~CookieFilter() {
     m_store->setCookieFilter(nullptr);
 }
 
-void CookieFilter::Apply(const QList<TrackedDocument> &documents) {
-    m_documents = documents;
-    QList<Party> parties;
-    for (const TrackedDocument &d : documents)
-        parties.append({d.address, d.rules.cookies || d.rules.sessionCookies,
-                        d.rules.thirdPartyCookies || d.rules.thirdPartySessionCookies});
+CookieFilter::Parties CookieFilter::PartiesOf(const DocumentRules &rules) {
+    return {rules.cookies || rules.sessionCookies,
+            rules.thirdPartyCookies || rules.thirdPartySessionCookies};
+}
+
+void CookieFilter::Apply(const TrackedDocument &current,
+                         const std::optional<TrackedDocument> &pending, const QUrl &pendingTarget) {
+    m_current = current;
+    m_pending = pending;
     const QMutexLocker lock(&m_state->mutex);
-    m_state->parties = std::move(parties);
+    m_state->current = PartiesOf(current.rules);
+    m_state->pending = pending ? PartiesOf(pending->rules) : Parties{};
+    m_state->pendingTarget = pending ? pendingTarget : QUrl();
 }
 
 const TrackedDocument &CookieFilter::OwnerOf(const QString &domain) const {
-    for (const TrackedDocument &d : m_documents) {
-        if (!d.rules.host.isEmpty() && !IsThirdPartyCookie(d.rules.host, domain))
-            return d;
-    }
-    return m_documents.first();
+    if (m_pending && !IsThirdPartyCookie(m_pending->rules.host, domain))
+        return *m_pending;
+    return m_current;
 }
 
 QList<QNetworkCookie> CookieFilter::CookiesFor(const QUrl &url) const {

@@ -3,10 +3,11 @@
 // network thread, where the host's security manager must not be called; the decisions are taken
 // on the GUI thread when a document is accepted and only read there.
 //
-// The filter sees an access's first party (the top-level document) and whether it is third
-// party, but never the cookie itself, so it lets a cookie through when either of its kinds
-// (persistent, session) is allowed; once the cookie is stored, the store reports it and a cookie
-// of a refused kind is deleted at once.
+// The filter sees an access's URL (its origin) and whether it is third party, but never the
+// cookie itself, so it lets a cookie through when either of its kinds (persistent, session) is
+// allowed; once the cookie is stored, the store reports it and a cookie of a refused kind is
+// deleted at once. While a navigation is pending, its own request's cookies follow its rules and
+// every other access the rules of the document on screen.
 
 #include "platform/engine/DocumentTracker.h"
 
@@ -41,11 +42,11 @@ public:
     CookieFilter(const CookieFilter &) = delete;
     CookieFilter &operator=(const CookieFilter &) = delete;
 
-    // The documents whose accesses may come now, the one on screen first. An access is judged
-    // by its first party's document; one of another first party by the strictest of them.
-    void Apply(const QList<TrackedDocument> &documents);
-    // The document a stored cookie belongs to: the first whose host it covers, else the one on
-    // screen.
+    // The document on screen, and the pending navigation's document with the URL it loads.
+    void Apply(const TrackedDocument &current, const std::optional<TrackedDocument> &pending,
+               const QUrl &pendingTarget);
+    // The document a stored cookie belongs to: the pending one when the cookie is of its host
+    // (its page's answer sets it before it commits), else the one on screen.
     const TrackedDocument &OwnerOf(const QString &domain) const;
 
     // Told of every cookie the store reports (from a response or a script), kept or deleted.
@@ -56,19 +57,22 @@ public:
 private:
     void Added(const QNetworkCookie &cookie);
 
-    struct Party {
-        QUrl address;
+    struct Parties {
         bool firstParty = true;
         bool thirdParty = true;
     };
     struct State {
         QMutex mutex;
-        QList<Party> parties; // the first one also answers for unknown first parties
+        Parties current;
+        Parties pending;
+        QUrl pendingTarget; // empty while no navigation is pending
     };
+    static Parties PartiesOf(const DocumentRules &rules);
     QWebEngineCookieStore *m_store = nullptr;
     std::shared_ptr<State> m_state = std::make_shared<State>();
-    QList<TrackedDocument> m_documents{TrackedDocument{}}; // GUI thread only
-    QList<QNetworkCookie> m_jar;                           // what the store holds
+    TrackedDocument m_current; // GUI thread only
+    std::optional<TrackedDocument> m_pending;
+    QList<QNetworkCookie> m_jar; // what the store holds
     QMetaObject::Connection m_added;
     QMetaObject::Connection m_removed;
 };

@@ -6,15 +6,17 @@
 
 namespace engine {
 
-QString SealPolicy(const DocumentRules &rules, bool newFrames) {
+QString SealPolicy(const DocumentRules &current, const DocumentRules &next) {
+    const auto loosened = [&](bool DocumentRules::*rule) { return next.*rule && !(current.*rule); };
+    const bool scripts = loosened(&DocumentRules::scripts);
     QStringList directives;
     const std::pair<bool, const char16_t *> refusals[] = {
-        {!rules.scripts, u"script-src 'none'"},
-        {!rules.objects, u"object-src 'none'"},
-        {!rules.fonts, u"font-src 'none'"},
-        {!rules.images, u"img-src 'none'"},
-        {!rules.media, u"media-src 'none'"},
-        {!rules.subframes || !newFrames, u"frame-src 'none'"},
+        {scripts, u"script-src 'none'"},
+        {loosened(&DocumentRules::objects) || loosened(&DocumentRules::java), u"object-src 'none'"},
+        {loosened(&DocumentRules::fonts), u"font-src 'none'"},
+        {loosened(&DocumentRules::images), u"img-src 'none'"},
+        {loosened(&DocumentRules::media), u"media-src 'none'"},
+        {scripts || loosened(&DocumentRules::subframes), u"frame-src 'none'"},
     };
     for (const auto &[refused, directive] : refusals) {
         if (refused)
@@ -23,10 +25,10 @@ QString SealPolicy(const DocumentRules &rules, bool newFrames) {
     return directives.join(u"; "_qs);
 }
 
-QString SealScript(const QString &policy, bool scripts) {
+QString SealScript(const QString &policy, bool stripScripts) {
     // Frames nested deeper than eight levels are left out, as in the snapshot.
     static const QString script = uR"((function () {
-  var policy = %1, scripts = %2;
+  var policy = %1, stripScripts = %2;
   function strip(d) {
     var all = d.getElementsByTagName('*');
     for (var i = all.length - 1; i >= 0; --i) {
@@ -50,7 +52,7 @@ QString SealScript(const QString &policy, bool scripts) {
       meta.httpEquiv = 'Content-Security-Policy';
       meta.content = policy;
       head.appendChild(meta);
-    } else if (!scripts) {
+    } else if (stripScripts) {
       strip(d);
     }
     if (depth < 8)
@@ -61,7 +63,7 @@ QString SealScript(const QString &policy, bool scripts) {
     // The policy as a JavaScript string literal: JSON's quoting.
     const QByteArray quoted = QJsonDocument(QJsonArray{policy}).toJson(QJsonDocument::Compact);
     return script.arg(QString::fromUtf8(quoted.mid(1, quoted.size() - 2)),
-                      scripts ? u"true"_qs : u"false"_qs);
+                      stripScripts ? u"true"_qs : u"false"_qs);
 }
 
 } // namespace engine

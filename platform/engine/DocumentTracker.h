@@ -1,8 +1,11 @@
 #pragma once
-// Whose rules judge what a page does: the document on screen, the document of the navigation
-// accepted to replace it (until that navigation commits or ends), and the document before it,
-// whose last requests may still arrive. The engine names a request's document by its first
-// party, the URL of the top-level document it belongs to.
+// Whose rules judge what a page does: the document on screen, and the document of the navigation
+// accepted to replace it, until that navigation commits or ends. The engine does not say which
+// document a request comes from (its first party names the page being loaded, not the one that
+// asks), and the new document's first requests can come before its commit shows; so while a
+// navigation is pending, requests are judged by the stricter of the two documents' rules, and
+// by the new document's once the document on screen is sealed against what they allow beyond
+// its own (DocumentSeal.h).
 
 #include "platform/engine/ContentRules.h"
 
@@ -14,7 +17,7 @@
 namespace engine {
 
 struct TrackedDocument {
-    QUrl address; // the document's URL, as requests give their first party
+    QUrl address; // the document's URL
     DocumentRules rules;
 };
 
@@ -24,26 +27,25 @@ public:
     const std::optional<TrackedDocument> &Pending() const { return m_pending; }
 
     // A top-level navigation was accepted; it replaces one that was still pending.
-    void SetPending(TrackedDocument document) { m_pending = std::move(document); }
+    void SetPending(TrackedDocument document);
+    // The document on screen can no longer do what the pending rules allow beyond its own.
+    void SetSealed() { m_sealed = m_pending.has_value(); }
     // The pending document is now on screen.
     void Commit();
     // The pending navigation ended without replacing the document on screen.
-    void Abandon() { m_pending.reset(); }
+    void Abandon();
     // The document on screen changed its URL without being replaced (fragment, history API).
     void SetCurrentAddress(const QUrl &address) { m_current.address = address; }
-    // The document on screen has loaded: nothing of the one before it is still on its way.
-    void ForgetPrevious() { m_previous.reset(); }
 
-    // The rules of firstParty's document; for a first party that is none of the documents
-    // known, the strictest of them all.
-    DocumentRules RulesFor(const QUrl &firstParty) const;
-    // The documents whose requests may arrive now: on screen first, then pending and previous.
+    // The rules for what the page asks now (other than the pending navigation's own request).
+    DocumentRules InForce() const;
+    // The documents whose requests may come now, the one on screen first.
     QList<TrackedDocument> Documents() const;
 
 private:
     TrackedDocument m_current;
     std::optional<TrackedDocument> m_pending;
-    std::optional<TrackedDocument> m_previous;
+    bool m_sealed = false;
 };
 
 // True when two document URLs name the same document (the fragment does not count).

@@ -31,7 +31,7 @@ RequestKind KindOf(QWebEngineUrlRequestInfo::ResourceType type) {
 void RequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info) {
     if (!Decide)
         return;
-    const Request request{info.requestUrl(), KindOf(info.resourceType()), info.firstPartyUrl()};
+    const Request request{info.requestUrl(), KindOf(info.resourceType())};
     if (const std::optional<Block> block = Decide(request)) {
         info.block(true);
         if (OnBlocked)

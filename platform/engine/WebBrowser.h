@@ -18,6 +18,7 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -177,6 +178,8 @@ private:
     void NavigationBecameDownload(const QUrl &url);
     void ApplyPageSettings(const engine::DocumentRules &rules);
     void UpdateRulesInForce();
+    // Seals the document on screen against what next allows beyond its own rules, once per
+    // kind of content; the pending rules judge requests once the seal is in place.
     void SealCurrentDocument(const engine::DocumentRules &next);
 
     // --- Content met (WebBrowserMet.cpp) -------------------------------------------------------
@@ -237,11 +240,13 @@ private:
     };
     engine::DocumentTracker m_documents;    // whose rules are in force
     std::optional<Navigation> m_navigation; // accepted, not yet committed
+    QUrl m_refusedUrl;                      // the last top-level navigation refused
     Navigation m_shown;                     // the one that brought the document on screen
     int m_documentSerial = 0;               // counts the documents that came on screen
     bool m_documentComplete = true;         // its DocumentComplete is raised or under way
     bool m_navigateCompleteDue = false;     // committed; NavigateComplete2 is next
-    bool m_sealed = false;                  // the document on screen carries its seal
+    QStringList m_sealDirectives;           // the policy the document on screen was sealed with
+    int m_sealSerial = 0;                   // names the latest seal sent
     engine::MetLog m_met;
     engine::DocumentSnapshot m_snapshot;
     mutable ComPtr<engine::HtmlDocument> m_document; // over m_snapshot, made on first use

@@ -53,7 +53,6 @@ void TWebBrowser::CompleteDocument() {
             }
         }
         self->m_shownCharset = shown.reading ? self->m_charsets.For(address) : QString();
-        self->m_documents.ForgetPrevious();
         self->AcceptSnapshot(std::move(snapshot));
         self->MeetSnapshot(self->m_snapshot);
         if (!self || !self->OnDocumentComplete)

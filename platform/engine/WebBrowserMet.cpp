@@ -11,11 +11,11 @@ std::optional<engine::Block> TWebBrowser::DecideRequest(const engine::Request &r
     // The engine asks about the new document's first requests before Qt tells of its commit.
     CheckCommit();
     const std::optional<engine::TrackedDocument> &pending = m_documents.Pending();
-    // The navigation's own request belongs to the document it brings.
-    const QUrl document = request.kind == engine::RequestKind::MainFrame && pending
-                              ? pending->address
-                              : request.firstParty;
-    const engine::DocumentRules rules = m_documents.RulesFor(document);
+    // The navigation's own request belongs to the document it brings; the engine does not say
+    // which document any other request comes from.
+    const bool own = request.kind == engine::RequestKind::MainFrame && pending;
+    const QUrl document = own ? pending->address : m_documents.Current().address;
+    const engine::DocumentRules rules = own ? pending->rules : m_documents.InForce();
     // The offline state is read fresh, and only for requests that would leave the machine.
     const bool offline = engine::IsNetworkUrl(request.url) && IsOffline();
     std::optional<engine::Block> block = engine::CheckRequest(request, rules, offline);

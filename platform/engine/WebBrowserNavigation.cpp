@@ -11,6 +11,7 @@
 
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -50,6 +51,7 @@ bool TWebBrowser::DecideTopLevel(const QUrl &url, int type) {
     // navigation is the document on screen pulling the next page (meta refresh, a script).
     const bool redirect = type == QWebEnginePage::NavigationTypeRedirect;
     const bool serverRedirect = redirect && m_navigation;
+    m_refusedUrl = url; // until it is accepted
     if (redirect && !serverRedirect) {
         if (const std::optional<DWORD> action =
                 engine::CheckClientPull(m_documents.Current().address, m_ambient.downloadControl,
@@ -69,18 +71,18 @@ bool TWebBrowser::DecideTopLevel(const QUrl &url, int type) {
                           QString(), QByteArray(), QString(), cancel);
     if (cancel)
         return false;
+    m_refusedUrl.clear();
     if (!serverRedirect)
         BeginNavigation(redirect);
     const engine::DocumentRules rules = DecideRules(address);
-    if (engine::LoosensPageSettings(m_documents.Current().rules, rules))
-        SealCurrentDocument(rules);
-    // Settings set while the navigation is accepted are in force when its document starts.
-    ApplyPageSettings(rules);
     m_documents.SetPending({address, rules});
     const engine::HistoryMark mark =
         serverRedirect ? m_navigation->mark : engine::NewestEntry(*m_page->history());
     m_navigation = Navigation{url, mark, false, readingOf.has_value(),
                               type == QWebEnginePage::NavigationTypeBackForward};
+    SealCurrentDocument(rules);
+    // Settings set while the navigation is accepted are in force when its document starts.
+    ApplyPageSettings(rules);
     UpdateRulesInForce();
     m_readyState = READYSTATE_LOADING;
     SetBusy(true);
@@ -103,8 +105,8 @@ void TWebBrowser::BeginNavigation(bool clientPull) {
 }
 
 bool TWebBrowser::DecideFrame(const QUrl &url) {
-    // Until the pending navigation commits, every frame belongs to the document on screen.
     const engine::TrackedDocument &page = m_documents.Current();
+    const engine::DocumentRules rules = m_documents.InForce();
     const bool pageMeetsFrame = Meet({page.address, URLACTION_HTML_SUBFRAME_NAVIGATE});
     std::optional<DWORD> block;
     // Under a pending navigation's settings that allow scripts, a frame of a document that
@@ -112,8 +114,7 @@ bool TWebBrowser::DecideFrame(const QUrl &url) {
     if (m_navigation && !page.rules.scripts && m_documents.Pending()->rules.scripts)
         block = URLACTION_SCRIPT_RUN;
     if (!block)
-        block =
-            engine::CheckSubframe(page.rules, IsPagesOwnFrame(url) ? page.rules : DecideRules(url));
+        block = engine::CheckSubframe(rules, IsPagesOwnFrame(url) ? rules : DecideRules(url));
     if (!block && !pageMeetsFrame)
         block = URLACTION_HTML_SUBFRAME_NAVIGATE;
     if (block) {
@@ -142,7 +143,8 @@ void TWebBrowser::Commit() {
     m_shown = *std::exchange(m_navigation, std::nullopt);
     ++m_documentSerial;
     m_documentComplete = false;
-    m_sealed = false;
+    m_sealDirectives.clear();
+    ++m_sealSerial;
     UpdateRulesInForce();
     m_readyState = READYSTATE_INTERACTIVE;
     // A reading with the page's charset is the same page: no second NavigateComplete2.
@@ -165,6 +167,14 @@ void TWebBrowser::RaiseNavigateComplete() {
 void TWebBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info) {
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         SetBusy(true);
+        // The engine loads some documents without asking (about:blank); they have nothing of
+        // their own to run and come with the rules in force.
+        const QUrl refused = std::exchange(m_refusedUrl, QUrl());
+        if (!m_navigation && !engine::SameDocumentUrl(info.url(), refused)) {
+            m_documents.SetPending({info.url(), m_documents.Current().rules});
+            m_navigation = Navigation{info.url(), engine::NewestEntry(*m_page->history())};
+            m_readyState = READYSTATE_LOADING;
+        }
         return;
     }
     CheckCommit();
@@ -211,18 +221,32 @@ void TWebBrowser::ApplyPageSettings(const engine::DocumentRules &rules) {
 }
 
 void TWebBrowser::UpdateRulesInForce() {
-    m_cookies->Apply(m_documents.Documents());
+    m_cookies->Apply(m_documents.Current(), m_documents.Pending(),
+                     m_navigation ? m_navigation->target : QUrl());
 }
 
 void TWebBrowser::SealCurrentDocument(const engine::DocumentRules &next) {
-    const engine::DocumentRules &rules = m_documents.Current().rules;
-    const QString policy = engine::SealPolicy(rules, rules.scripts || !next.scripts);
-    if (m_sealed || policy.isEmpty())
+    QStringList missing;
+    const QString policy = engine::SealPolicy(m_documents.Current().rules, next);
+    for (const QString &directive : policy.split(u"; "_qs, Qt::SkipEmptyParts)) {
+        if (!m_sealDirectives.contains(directive))
+            missing << directive;
+    }
+    if (missing.isEmpty()) {
+        m_documents.SetSealed();
         return;
-    m_sealed = true;
-    // Sent before the new settings, which the engine applies once control returns to it.
-    m_page->runJavaScript(engine::SealScript(policy, rules.scripts),
-                          QWebEngineScript::ApplicationWorld);
+    }
+    m_sealDirectives << missing;
+    // Sent before the new settings, which the engine applies once control returns to it. Until
+    // the seal is in place, requests are judged by the stricter of both documents' rules.
+    const QPointer<TWebBrowser> self(this);
+    const int serial = ++m_sealSerial;
+    m_page->runJavaScript(engine::SealScript(missing.join(u"; "_qs),
+                                             !m_documents.Current().rules.scripts && next.scripts),
+                          QWebEngineScript::ApplicationWorld, [self, serial](const QVariant &) {
+                              if (self && self->m_sealSerial == serial)
+                                  self->m_documents.SetSealed();
+                          });
     qCInfo(lcBrowser, "sealed %s: %s", qPrintable(m_documents.Current().address.toDisplayString()),
-           qPrintable(policy));
+           qPrintable(missing.join(u"; "_qs)));
 }

@@ -161,7 +161,7 @@ void TestContentRules::requests() {
     QFETCH(int, block);
     const DocumentRules rules =
         DecideDocumentRules(QUrl(u"file:///srv/site/page.html"_qs), DLCTL_DEFAULT, Denying(denied));
-    const std::optional<Block> result = CheckRequest({QUrl(url), kind, {}}, rules, offline);
+    const std::optional<Block> result = CheckRequest({QUrl(url), kind}, rules, offline);
     QCOMPARE(result.has_value(), block >= 0);
     if (result)
         QCOMPARE(int(result->action), block);

@@ -1,4 +1,4 @@
-// Without an engine: whose rules judge a request while a navigation is pending, when the history
+// Without an engine: which rules judge a request while a navigation is pending, when the history
 // says a navigation committed, the seal of a document on screen, and the content a page meets.
 
 #include "platform/engine/CookieFilter.h"
@@ -35,8 +35,8 @@ ElementSnapshot Element(const QString &tag, const QString &classid = {}, const Q
 class TestNavigationRules final : public QObject {
     Q_OBJECT
 private slots:
-    void requestsByTheirDocument_data();
-    void requestsByTheirDocument();
+    void rulesWhileANavigationIsPending_data();
+    void rulesWhileANavigationIsPending();
     void commitSeenInTheHistory_data();
     void commitSeenInTheHistory();
     void sealPolicy_data();
@@ -49,37 +49,50 @@ private slots:
     void cookiesSentTo();
 };
 
-void TestNavigationRules::requestsByTheirDocument_data() {
-    QTest::addColumn<QString>("firstParty");
-    QTest::addColumn<QString>("expected"); // "scripts fonts" of the rules used
-    // On screen: a restricted page (no scripts, no fonts); pending: an allowed page; before
-    // them: a page without fonts.
-    QTest::newRow("the page on screen") << u"file:///r/page.html"_qs << u"0 0"_qs;
-    QTest::newRow("its fragment does not count") << u"file:///r/page.html#x"_qs << u"0 0"_qs;
-    QTest::newRow("the pending navigation's document") << u"http://next.example/"_qs << u"1 1"_qs;
-    QTest::newRow("the document before, still sending") << u"http://old.example/"_qs << u"1 0"_qs;
-    QTest::newRow("a document nobody knows: the strictest")
-        << u"http://other.example/"_qs << u"0 0"_qs;
+void TestNavigationRules::rulesWhileANavigationIsPending_data() {
+    QTest::addColumn<bool>("currentScripts");
+    QTest::addColumn<bool>("currentFonts");
+    QTest::addColumn<bool>("pendingScripts");
+    QTest::addColumn<bool>("pendingFonts");
+    QTest::addColumn<bool>("sealed");
+    QTest::addColumn<QString>("expected"); // "scripts fonts" of the rules in force
+    // Until the page on screen is sealed, what either document refuses is refused.
+    QTest::newRow("restricted page, looser navigation")
+        << false << false << true << true << false << u"0 0"_qs;
+    QTest::newRow("the same, sealed") << false << false << true << true << true << u"1 1"_qs;
+    QTest::newRow("page, stricter navigation")
+        << true << true << false << true << false << u"0 1"_qs;
+    QTest::newRow("each refuses one kind") << false << true << true << false << false << u"0 0"_qs;
 }
 
-void TestNavigationRules::requestsByTheirDocument() {
-    QFETCH(QString, firstParty);
+void TestNavigationRules::rulesWhileANavigationIsPending() {
+    QFETCH(bool, currentScripts);
+    QFETCH(bool, currentFonts);
+    QFETCH(bool, pendingScripts);
+    QFETCH(bool, pendingFonts);
+    QFETCH(bool, sealed);
     QFETCH(QString, expected);
+    const auto text = [](const DocumentRules &r) {
+        return u"%1 %2"_qs.arg(int(r.scripts)).arg(int(r.fonts));
+    };
     DocumentTracker documents;
-    documents.SetPending({QUrl(u"http://old.example/"_qs), Rules(true, false)});
+    documents.SetPending({QUrl(u"file:///r/page.html"_qs), Rules(currentScripts, currentFonts)});
     documents.Commit();
-    documents.SetPending({QUrl(u"file:///r/page.html"_qs), Rules(false, false)});
-    documents.Commit();
-    documents.SetPending({QUrl(u"http://next.example/"_qs), Rules(true, true)});
-    const DocumentRules rules = documents.RulesFor(QUrl(firstParty));
-    QCOMPARE(u"%1 %2"_qs.arg(int(rules.scripts)).arg(int(rules.fonts)), expected);
+    documents.SetPending({QUrl(u"http://next.example/"_qs), Rules(pendingScripts, pendingFonts)});
+    if (sealed)
+        documents.SetSealed();
+    QCOMPARE(text(documents.InForce()), expected);
 
-    // Once the pending one is on screen, the restricted page is the one before.
+    // Committed: the new document's rules alone; ended: the page's own again.
+    DocumentTracker ended = documents;
     documents.Commit();
-    QVERIFY(documents.RulesFor(QUrl(u"http://next.example/"_qs)).fonts);
-    QVERIFY(!documents.RulesFor(QUrl(u"file:///r/page.html"_qs)).scripts);
-    documents.ForgetPrevious();
-    QVERIFY(documents.RulesFor(QUrl(u"file:///r/page.html"_qs)).scripts);
+    QCOMPARE(text(documents.InForce()), text(Rules(pendingScripts, pendingFonts)));
+    QCOMPARE(documents.Current().address, QUrl(u"http://next.example/"_qs));
+    ended.Abandon();
+    QCOMPARE(text(ended.InForce()), text(Rules(currentScripts, currentFonts)));
+    // A seal is for one navigation.
+    ended.SetPending({QUrl(u"http://other.example/"_qs), Rules(true, true)});
+    QCOMPARE(text(ended.InForce()), text(Strictest(ended.Current().rules, Rules(true, true))));
 }
 
 void TestNavigationRules::commitSeenInTheHistory_data() {
@@ -107,30 +120,38 @@ void TestNavigationRules::commitSeenInTheHistory() {
 }
 
 void TestNavigationRules::sealPolicy_data() {
-    QTest::addColumn<bool>("scripts");
-    QTest::addColumn<bool>("fonts");
-    QTest::addColumn<bool>("newFrames");
+    QTest::addColumn<bool>("currentScripts");
+    QTest::addColumn<bool>("currentFonts");
+    QTest::addColumn<bool>("nextScripts");
+    QTest::addColumn<bool>("nextFonts");
     QTest::addColumn<QString>("policy");
-    QTest::newRow("nothing refused") << true << true << true << QString();
-    QTest::newRow("scripts refused, frames may run them")
-        << false << true << false << u"script-src 'none'; frame-src 'none'"_qs;
-    QTest::newRow("scripts and fonts refused")
-        << false << false << true << u"script-src 'none'; font-src 'none'"_qs;
+    QTest::newRow("nothing loosened") << false << false << false << false << QString();
+    QTest::newRow("stricter next") << true << true << false << false << QString();
+    // New frames would run scripts under the next settings.
+    QTest::newRow("scripts loosened")
+        << false << true << true << true << u"script-src 'none'; frame-src 'none'"_qs;
+    QTest::newRow("fonts loosened") << true << false << true << true << u"font-src 'none'"_qs;
+    QTest::newRow("both") << false << false << true << true
+                          << u"script-src 'none'; font-src 'none'; frame-src 'none'"_qs;
 }
 
 void TestNavigationRules::sealPolicy() {
-    QFETCH(bool, scripts);
-    QFETCH(bool, fonts);
-    QFETCH(bool, newFrames);
+    QFETCH(bool, currentScripts);
+    QFETCH(bool, currentFonts);
+    QFETCH(bool, nextScripts);
+    QFETCH(bool, nextFonts);
     QFETCH(QString, policy);
-    QCOMPARE(SealPolicy(Rules(scripts, fonts), newFrames), policy);
+    const DocumentRules current = Rules(currentScripts, currentFonts);
+    const DocumentRules next = Rules(nextScripts, nextFonts);
+    QCOMPARE(SealPolicy(current, next), policy);
+    QCOMPARE(Loosens(current, next), !policy.isEmpty());
 }
 
 void TestNavigationRules::sealScriptQuotesThePolicy() {
     // The policy's own quotes must not end the script's string.
-    const QString script = SealScript(u"script-src 'none'"_qs, false);
+    const QString script = SealScript(u"script-src 'none'"_qs, true);
     QVERIFY(script.contains(u"\"script-src 'none'\""_qs));
-    QVERIFY(script.contains(u"scripts = false"_qs));
+    QVERIFY(script.contains(u"stripScripts = true"_qs));
 }
 
 void TestNavigationRules::elementsMet() {
