@@ -31,13 +31,11 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
 
 namespace {
 
-// The rules a frame may not have stricter than its page, and the URL action each stands for:
-// content first, then cookies.
+// The rules a frame may not have stricter than its page, and the URL action each stands for.
 struct RuleAction {
     bool DocumentRules::*rule;
     DWORD action;
 };
-constexpr std::size_t kContentRules = 5;
 constexpr std::array<RuleAction, 9> kFrameRules{{
     {&DocumentRules::scripts, URLACTION_SCRIPT_RUN},
     {&DocumentRules::objects, URLACTION_ACTIVEX_RUN},
@@ -59,14 +57,6 @@ DocumentRules Strictest(const DocumentRules &a, const DocumentRules &b) {
     rules.images = a.images && b.images;
     rules.media = a.media && b.media;
     return rules;
-}
-
-bool Loosens(const DocumentRules &current, const DocumentRules &next) {
-    for (std::size_t i = 0; i < kContentRules; ++i) {
-        if (next.*kFrameRules[i].rule && !(current.*kFrameRules[i].rule))
-            return true;
-    }
-    return (next.images && !current.images) || (next.media && !current.media);
 }
 
 std::optional<DWORD> CheckSubframe(const DocumentRules &page, const DocumentRules &frame) {

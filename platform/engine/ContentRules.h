@@ -42,10 +42,6 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
 // The stricter of two rule sets: a rule is allowed only where both allow it (host: a's).
 DocumentRules Strictest(const DocumentRules &a, const DocumentRules &b);
 
-// True when next allows content that current refuses (scripts, objects, Java, fonts, frames,
-// images, media): a document of current's rules under next's would do more than it may.
-bool Loosens(const DocumentRules &current, const DocumentRules &next);
-
 // A sub-frame runs under its page's settings, which the engine cannot make stricter for one
 // frame: it is loaded only when its page may have frames and no rule of the frame's own zone
 // is stricter than its page's. Returns the URL action of the first rule that blocks it (0 for

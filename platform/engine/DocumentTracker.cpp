@@ -31,11 +31,4 @@ DocumentRules DocumentTracker::InForce() const {
     return m_sealed ? m_pending->rules : Strictest(m_current.rules, m_pending->rules);
 }
 
-QList<TrackedDocument> DocumentTracker::Documents() const {
-    QList<TrackedDocument> documents{m_current};
-    if (m_pending)
-        documents.append(*m_pending);
-    return documents;
-}
-
 } // namespace engine

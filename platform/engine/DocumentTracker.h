@@ -9,7 +9,6 @@
 
 #include "platform/engine/ContentRules.h"
 
-#include <QList>
 #include <QUrl>
 
 #include <optional>
@@ -39,8 +38,6 @@ public:
 
     // The rules for what the page asks now (other than the pending navigation's own request).
     DocumentRules InForce() const;
-    // The documents whose requests may come now, the one on screen first.
-    QList<TrackedDocument> Documents() const;
 
 private:
     TrackedDocument m_current;

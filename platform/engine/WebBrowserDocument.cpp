@@ -125,7 +125,10 @@ bool TWebBrowser::TakeCharsetReread(const QUrl &url) {
     const engine::TrackedDocument page = m_documents.Current();
     m_charsets.RememberReading(url, page.address);
     m_documents.SetPending(page);
-    m_navigation = Navigation{url, engine::NewestEntry(*m_page->history()), true, true, false};
+    m_navigation = Navigation{.target = url,
+                              .mark = engine::NewestEntry(*m_page->history()),
+                              .reread = true,
+                              .reading = true};
     UpdateRulesInForce();
     m_readyState = READYSTATE_LOADING;
     SetBusy(true);

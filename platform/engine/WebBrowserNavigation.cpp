@@ -78,8 +78,10 @@ bool TWebBrowser::DecideTopLevel(const QUrl &url, int type) {
     m_documents.SetPending({address, rules});
     const engine::HistoryMark mark =
         serverRedirect ? m_navigation->mark : engine::NewestEntry(*m_page->history());
-    m_navigation = Navigation{url, mark, false, readingOf.has_value(),
-                              type == QWebEnginePage::NavigationTypeBackForward};
+    m_navigation = Navigation{.target = url,
+                              .mark = mark,
+                              .reading = readingOf.has_value(),
+                              .history = type == QWebEnginePage::NavigationTypeBackForward};
     SealCurrentDocument(rules);
     // Settings set while the navigation is accepted are in force when its document starts.
     ApplyPageSettings(rules);
@@ -172,7 +174,8 @@ void TWebBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info) {
         const QUrl refused = std::exchange(m_refusedUrl, QUrl());
         if (!m_navigation && !engine::SameDocumentUrl(info.url(), refused)) {
             m_documents.SetPending({info.url(), m_documents.Current().rules});
-            m_navigation = Navigation{info.url(), engine::NewestEntry(*m_page->history())};
+            m_navigation =
+                Navigation{.target = info.url(), .mark = engine::NewestEntry(*m_page->history())};
             m_readyState = READYSTATE_LOADING;
         }
         return;
