@@ -1,7 +1,8 @@
 // The rules and events of the document on screen, on the real engine: a pending navigation does
-// not loosen the page still shown, a frame needs every rule of its zone, NavigateComplete2 only
-// for a navigation that commits, loads that run into each other still complete, and a page read
-// with a chosen charset keeps its own address and rules.
+// not loosen the page still shown, while the cookies its own answer sets follow its rules; a frame
+// needs every rule of its zone; NavigateComplete2 only for a navigation that commits; loads that
+// run into each other still complete; a page read with a chosen charset keeps its own address and
+// rules.
 
 #include "BrowserFixture.h"
 #include "DispatchHelpers.h"
@@ -46,6 +47,8 @@ private slots:
     void cleanup() { m_f.reset(); }
     void pendingNavigationKeepsThePagesRules_data();
     void pendingNavigationKeepsThePagesRules();
+    void pagesOwnCookiesFollowItsRules_data();
+    void pagesOwnCookiesFollowItsRules();
     void frameNeedsEveryRuleOfItsZone_data();
     void frameNeedsEveryRuleOfItsZone();
     void navigateCompleteOnlyOnCommit_data();
@@ -136,6 +139,40 @@ void TestDocumentOnScreen::pendingNavigationKeepsThePagesRules() {
         QVERIFY(!m_f->browser->Rules().scripts);
         QVERIFY(!Page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
     }
+}
+
+void TestDocumentOnScreen::pagesOwnCookiesFollowItsRules_data() {
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<bool>("kept");
+    // Its answer sets the cookie while the page before it is still on screen.
+    QTest::newRow("from a page that refuses cookies")
+        << QByteArray("/restricted/page") << QByteArray("/set") << true;
+    QTest::newRow("to a page that refuses them")
+        << QByteArray("/page") << QByteArray("/restricted/set") << false;
+}
+
+void TestDocumentOnScreen::pagesOwnCookiesFollowItsRules() {
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(bool, kept);
+    m_f->manager->deniedRestricted = {URLACTION_COOKIES, URLACTION_COOKIES_SESSION};
+    TestHttpServer server;
+    const QByteArray setCookie = "Content-Type: text/html\r\nSet-Cookie: visit=1; Path=/\r\n";
+    for (const QByteArray &path : {QByteArray("/page"), QByteArray("/restricted/page")})
+        server.Serve(path, "<title>before</title>");
+    server.Serve("/set", "<title>set</title>", setCookie);
+    server.Serve("/restricted/set", "<title>set</title>", setCookie);
+    server.Serve("/check", "<title>check</title>");
+    QCOMPARE(m_f->LoadUrl(server.Url(QString::fromLatin1(from))), u"before"_qs);
+    QCOMPARE(m_f->LoadUrl(server.Url(QString::fromLatin1(to))), u"set"_qs);
+    QCOMPARE(m_f->LoadUrl(server.Url(u"/check"_qs)), u"check"_qs);
+    QByteArray sent = "<no request>";
+    for (const HttpRequest &request : server.requests) {
+        if (request.path == "/check")
+            sent = request.cookie;
+    }
+    QCOMPARE(sent, kept ? QByteArray("visit=1") : QByteArray());
 }
 
 void TestDocumentOnScreen::frameNeedsEveryRuleOfItsZone_data() {
