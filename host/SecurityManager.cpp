@@ -1,6 +1,7 @@
 // TWebBrowserSecure as the engine's custom security manager. The three calls that matter become
 // events; a handler's result counts only when it claims the call, and everything unclaimed is
-// left to the platform's default manager (INET_E_DEFAULT_ACTION).
+// left to the platform's default manager (INET_E_DEFAULT_ACTION). URL actions reach the event
+// only for content the engine met; its decisions before a document loads do not.
 
 #include "host/WebBrowserSecure.h"
 
@@ -54,6 +55,10 @@ HRESULT TWebBrowserSecure::ProcessUrlAction(LPCWSTR url, DWORD action, BYTE *pol
     // No room for a policy (a missing buffer counts as one of 0 bytes): nothing to decide.
     if (policySize < sizeof(DWORD) || !policy)
         return S_FALSE;
+    // A decision the engine takes before a document loads is not content the page met: the
+    // default manager answers it by the zone this control maps, and no event is raised.
+    if (flags & PUAF_PRELOAD)
+        return INET_E_DEFAULT_ACTION;
     bool handled = false;
     HRESULT hr = INET_E_DEFAULT_ACTION;
     if (OnProcessUrlAction) {

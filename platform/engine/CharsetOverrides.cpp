@@ -1,5 +1,6 @@
 #include "platform/engine/CharsetOverrides.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -9,6 +10,11 @@ namespace {
 
 QUrl Key(const QUrl &url) {
     return url.adjusted(QUrl::RemoveFragment);
+}
+
+// A reading's URL holds the whole page; its digest names it.
+QByteArray ReadingKey(const QUrl &reading) {
+    return QCryptographicHash::hash(reading.toEncoded(), QCryptographicHash::Sha256);
 }
 
 } // namespace
@@ -48,6 +54,26 @@ std::optional<QByteArray> CharsetOverrides::Content(const QUrl &url) const {
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxRereadBytes)
         return std::nullopt;
     return file.readAll();
+}
+
+void CharsetOverrides::RememberReading(const QUrl &reading, const QUrl &address) {
+    if (reading.scheme() != u"data"_qs)
+        return;
+    const QByteArray key = ReadingKey(reading);
+    m_readingOrder.removeOne(key);
+    if (m_readingOrder.size() >= kMaxEntries)
+        m_readings.remove(m_readingOrder.takeFirst());
+    m_readings.insert(key, address);
+    m_readingOrder.append(key);
+}
+
+std::optional<QUrl> CharsetOverrides::AddressOf(const QUrl &reading) const {
+    if (reading.scheme() != u"data"_qs)
+        return std::nullopt;
+    const auto found = m_readings.constFind(ReadingKey(reading));
+    if (found == m_readings.cend())
+        return std::nullopt;
+    return *found;
 }
 
 } // namespace engine

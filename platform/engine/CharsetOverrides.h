@@ -34,10 +34,19 @@ public:
     // used; nullopt as above.
     std::optional<QByteArray> Content(const QUrl &url) const;
 
+    // A reading is the engine's navigation to a data: URL holding the page's bytes; it stays in
+    // the history as that URL. Remembered for the address it reads (the latest kMaxEntries,
+    // more than the history holds), so that coming back to it counts as that address.
+    void RememberReading(const QUrl &reading, const QUrl &address);
+    // The address that reading reads; nullopt for any other URL.
+    std::optional<QUrl> AddressOf(const QUrl &reading) const;
+
 private:
     static constexpr int kMaxEntries = 256;
     QHash<QUrl, QString> m_charsets;
-    QList<QUrl> m_order; // oldest first
+    QList<QUrl> m_order;                // oldest first
+    QHash<QByteArray, QUrl> m_readings; // by the digest of the data: URL
+    QList<QByteArray> m_readingOrder;   // oldest first
 };
 
 } // namespace engine

@@ -29,12 +29,43 @@ DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
     return rules;
 }
 
-std::optional<DWORD> CheckSubframe(const QUrl &frameUrl, const DocumentRules &page,
-                                   const UrlActionCheck &allowed) {
+namespace {
+
+// The rules a frame may not have stricter than its page, and the URL action each stands for.
+struct RuleAction {
+    bool DocumentRules::*rule;
+    DWORD action;
+};
+constexpr std::array<RuleAction, 9> kFrameRules{{
+    {&DocumentRules::scripts, URLACTION_SCRIPT_RUN},
+    {&DocumentRules::objects, URLACTION_ACTIVEX_RUN},
+    {&DocumentRules::java, URLACTION_JAVA_PERMISSIONS},
+    {&DocumentRules::fonts, URLACTION_HTML_FONT_DOWNLOAD},
+    {&DocumentRules::subframes, URLACTION_HTML_SUBFRAME_NAVIGATE},
+    {&DocumentRules::cookies, URLACTION_COOKIES},
+    {&DocumentRules::sessionCookies, URLACTION_COOKIES_SESSION},
+    {&DocumentRules::thirdPartyCookies, URLACTION_COOKIES_THIRD_PARTY},
+    {&DocumentRules::thirdPartySessionCookies, URLACTION_COOKIES_SESSION_THIRD_PARTY},
+}};
+
+} // namespace
+
+DocumentRules Strictest(const DocumentRules &a, const DocumentRules &b) {
+    DocumentRules rules = a;
+    for (const RuleAction &r : kFrameRules)
+        rules.*r.rule = a.*r.rule && b.*r.rule;
+    rules.images = a.images && b.images;
+    rules.media = a.media && b.media;
+    return rules;
+}
+
+std::optional<DWORD> CheckSubframe(const DocumentRules &page, const DocumentRules &frame) {
     if (!page.subframes)
         return URLACTION_HTML_SUBFRAME_NAVIGATE;
-    if (page.scripts && !allowed(frameUrl, URLACTION_SCRIPT_RUN))
-        return URLACTION_SCRIPT_RUN;
+    for (const RuleAction &r : kFrameRules) {
+        if (page.*r.rule && !(frame.*r.rule))
+            return r.action;
+    }
     return std::nullopt;
 }
 
@@ -43,6 +74,11 @@ std::optional<DWORD> CheckClientPull(const QUrl &document, DWORD downloadControl
     if ((downloadControl & DLCTL_NO_CLIENTPULL) || !allowed(document, URLACTION_HTML_META_REFRESH))
         return URLACTION_HTML_META_REFRESH;
     return std::nullopt;
+}
+
+bool IsJavaArchive(const QUrl &url) {
+    const QString path = url.path().toLower();
+    return path.endsWith(u".class"_qs) || path.endsWith(u".jar"_qs);
 }
 
 bool IsNetworkUrl(const QUrl &url) {
@@ -71,11 +107,6 @@ std::optional<Block> BlockImagesAndMedia(const Request &r, const DocumentRules &
         (r.kind == RequestKind::Media && !rules.media))
         return Block{};
     return std::nullopt;
-}
-
-bool IsJavaArchive(const QUrl &url) {
-    const QString path = url.path().toLower();
-    return path.endsWith(u".class"_qs) || path.endsWith(u".jar"_qs);
 }
 
 std::optional<Block> BlockObjects(const Request &r, const DocumentRules &rules, bool) {

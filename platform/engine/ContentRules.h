@@ -39,12 +39,14 @@ struct DocumentRules {
 DocumentRules DecideDocumentRules(const QUrl &url, DWORD downloadControl,
                                   const UrlActionCheck &allowed);
 
-// A sub-frame is loaded only when its page may have frames and, if the page runs scripts, the
-// frame's own zone allows them too: the engine cannot give a frame a stricter script rule than
-// its page, so such a frame is blocked instead of running under the looser rule.
-// Returns the URL action that blocks the frame (0 for the download-control flags), or nullopt.
-std::optional<DWORD> CheckSubframe(const QUrl &frameUrl, const DocumentRules &page,
-                                   const UrlActionCheck &allowed);
+// The stricter of two rule sets: a rule is allowed only where both allow it (host: a's).
+DocumentRules Strictest(const DocumentRules &a, const DocumentRules &b);
+
+// A sub-frame runs under its page's settings, which the engine cannot make stricter for one
+// frame: it is loaded only when its page may have frames and no rule of the frame's own zone
+// is stricter than its page's. Returns the URL action of the first rule that blocks it (0 for
+// the download-control flags), or nullopt.
+std::optional<DWORD> CheckSubframe(const DocumentRules &page, const DocumentRules &frame);
 
 // A document that has finished loading and then navigates by itself (meta refresh, or a script
 // timer after the load) pulls the next page: refused when the host sets DLCTL_NO_CLIENTPULL or
@@ -69,6 +71,9 @@ struct Block {
 // offline: the global offline state, the control's Offline property or DLCTL_FORCEOFFLINE:
 // no request to the network is let through.
 std::optional<Block> CheckRequest(const Request &request, const DocumentRules &rules, bool offline);
+
+// True for a Java class or archive.
+bool IsJavaArchive(const QUrl &url);
 
 // True for URLs whose load would leave the machine.
 bool IsNetworkUrl(const QUrl &url);

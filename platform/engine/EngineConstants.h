@@ -100,6 +100,12 @@ constexpr DWORD DLCTL_OFFLINE = DLCTL_OFFLINEIFNOTCONNECTED;
 // What the control assumes while its host gives no download-control value.
 constexpr DWORD DLCTL_DEFAULT = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS;
 
+// The control's own ProcessUrlAction flag: the question is a decision taken before a document
+// loads (the engine needs its rules then), not content the page met. A host's security manager
+// may decide it like any other; TWebBrowserSecure leaves it to the default manager without
+// raising its event.
+constexpr DWORD PUAF_PRELOAD = 0x80000000;
+
 // Host UI flags (DOCHOSTUIINFO::dwFlags).
 constexpr DWORD DOCHOSTUIFLAG_DIALOG = 0x1;
 constexpr DWORD DOCHOSTUIFLAG_DISABLE_HELP_MENU = 0x2;

@@ -1,6 +1,7 @@
 #include "platform/engine/SecurityChain.h"
 
 #include "platform/com/ComObject.h"
+#include "platform/engine/EngineConstants.h"
 
 #include <QLoggingCategory>
 
@@ -59,18 +60,27 @@ std::u16string SecurityUrl(const QUrl &url) {
     return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
 }
 
-HRESULT SecurityChain::ProcessUrlAction(const QUrl &url, DWORD action, DWORD &policy) const {
+HRESULT SecurityChain::ProcessUrlAction(const QUrl &url, DWORD action, DWORD &policy,
+                                        DWORD flags) const {
     policy = URLPOLICY_DISALLOW;
     if (!m_manager)
         return E_UNEXPECTED;
     const std::u16string text = SecurityUrl(url);
     return m_manager->ProcessUrlAction(text.c_str(), action, reinterpret_cast<BYTE *>(&policy),
-                                       sizeof policy, nullptr, 0, PUAF_DEFAULT, 0);
+                                       sizeof policy, nullptr, 0, flags, 0);
 }
 
 bool SecurityChain::Allows(const QUrl &url, DWORD action) const {
+    return Answer(url, action, PUAF_DEFAULT);
+}
+
+bool SecurityChain::Decides(const QUrl &url, DWORD action) const {
+    return Answer(url, action, PUAF_PRELOAD);
+}
+
+bool SecurityChain::Answer(const QUrl &url, DWORD action, DWORD flags) const {
     DWORD policy = URLPOLICY_DISALLOW;
-    const HRESULT hr = ProcessUrlAction(url, action, policy);
+    const HRESULT hr = ProcessUrlAction(url, action, policy, flags);
     if (FAILED(hr))
         qCWarning(lcSecurity, "URL action 0x%X for %s failed (0x%08X): refused",
                   static_cast<unsigned>(action), qPrintable(url.toDisplayString()),

@@ -25,14 +25,21 @@ public:
     void SetHostServices(ComPtr<IServiceProvider> services);
 
     // The chain's answer and the policy written out. A failure of the chain is returned as is.
-    HRESULT ProcessUrlAction(const QUrl &url, DWORD action, DWORD &policy) const;
-    // True only when the chain allows action; errors and queries count as "no". For the Java
-    // permissions action, whose answer is carried in the policy, "prohibit" counts as "no".
+    HRESULT ProcessUrlAction(const QUrl &url, DWORD action, DWORD &policy, DWORD flags) const;
+    // Asked when the engine meets content of the action's kind (a script, an object, a cookie,
+    // a download, a frame, a font, a meta refresh). True only when the chain allows action;
+    // errors and queries count as "no". For the Java permissions action, whose answer is
+    // carried in the policy, "prohibit" counts as "no".
     bool Allows(const QUrl &url, DWORD action) const;
+    // The same question asked before a document loads, to decide its rules; marked with
+    // PUAF_PRELOAD, so that the host can tell it from content met.
+    bool Decides(const QUrl &url, DWORD action) const;
     // The zone of url, or URLZONE_INVALID.
     DWORD Zone(const QUrl &url) const;
 
 private:
+    bool Answer(const QUrl &url, DWORD action, DWORD flags) const;
+
     ComPtr<IInternetSecurityManager> m_manager;
     ComPtr<SecuritySite> m_site;
 };

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
+#include <QNetworkCookie>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -62,14 +63,14 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     m_page->setUrlRequestInterceptor(m_interceptor.get());
     m_interceptor->Decide = [this](const engine::Request &request) {
-        // The offline state is read fresh, and only for requests that would leave the machine.
-        const bool offline = engine::IsNetworkUrl(request.url) && IsOffline();
-        return engine::CheckRequest(request, m_rules, offline);
+        return DecideRequest(request);
     };
     m_interceptor->OnBlocked = [this](const engine::Request &request, engine::Block block) {
         ReportBlocked(request.url, block.action);
     };
-    ApplyRules(m_rules);
+    m_cookies->OnStored = [this](const QNetworkCookie &cookie) { MeetCookie(cookie); };
+    ApplyPageSettings(Rules());
+    UpdateRulesInForce();
     ConnectPage();
 }
 
@@ -107,60 +108,6 @@ HRESULT TWebBrowser::OnAmbientPropertyChange(DISPID dispid) {
     }
     // A new download-control word applies from the next document on.
     return S_OK;
-}
-
-// --- Navigation decisions --------------------------------------------------------------------
-
-bool TWebBrowser::DecideNavigation(const QUrl &url, int type, bool isMainFrame) {
-    const auto allowed = [this](const QUrl &u, DWORD action) {
-        return m_security->Allows(u, action);
-    };
-    if (TakeCharsetReread(url, type, isMainFrame))
-        return true;
-    const QString text = url.toString(QUrl::FullyEncoded);
-    bool cancel = false;
-    if (!isMainFrame) {
-        if (const std::optional<DWORD> action = engine::CheckSubframe(url, m_rules, allowed)) {
-            ReportBlocked(url, *action);
-            return false;
-        }
-        const ComPtr<IDispatch> frame = engine::MakeBrowserIdentity();
-        if (OnBeforeNavigate2)
-            OnBeforeNavigate2(this, frame.Get(), text, 0, QString(), QByteArray(), QString(),
-                              cancel);
-        return !cancel;
-    }
-    // A redirect once the document is complete is the document pulling the next page; a server
-    // redirect arrives while its navigation is still loading.
-    if (type == QWebEnginePage::NavigationTypeRedirect && m_readyState == READYSTATE_COMPLETE) {
-        if (const std::optional<DWORD> action =
-                engine::CheckClientPull(m_page->url(), m_ambient.downloadControl, allowed)) {
-            ReportBlocked(url, *action);
-            m_navigationAccepted = false;
-            return false;
-        }
-    }
-    if (OnBeforeNavigate2)
-        OnBeforeNavigate2(this, m_identity.Get(), text, 0, QString(), QByteArray(), QString(),
-                          cancel);
-    m_navigationAccepted = !cancel;
-    if (cancel)
-        return false;
-    // Settings applied while the navigation is accepted are in force when its document starts.
-    ApplyRules(engine::DecideDocumentRules(url, m_ambient.downloadControl, allowed));
-    m_pendingUrl = url;
-    m_navigateCompleteSent = false;
-    m_readyState = READYSTATE_LOADING;
-    return true;
-}
-
-void TWebBrowser::ApplyRules(const engine::DocumentRules &rules) {
-    m_rules = rules;
-    QWebEngineSettings *settings = m_page->settings();
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, rules.scripts);
-    settings->setAttribute(QWebEngineSettings::AutoLoadImages, rules.images);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, rules.objects);
-    m_cookies->Apply(rules);
 }
 
 bool TWebBrowser::IsOffline() const {

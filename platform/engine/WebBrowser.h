@@ -11,16 +11,22 @@
 #include "platform/engine/DocHost.h"
 #include "platform/engine/DocumentLink.h"
 #include "platform/engine/DocumentSnapshot.h"
+#include "platform/engine/DocumentTracker.h"
+#include "platform/engine/HistoryMark.h"
 #include "platform/engine/HtmlDocument.h"
+#include "platform/engine/MetContent.h"
 
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
 class QMessageBox;
+class QNetworkCookie;
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class QWebEngineView;
 
@@ -99,8 +105,8 @@ public:
     // Takes the current document's snapshot again (e.g. after writes through the model); done
     // runs once it has arrived, and Document() then answers the new one. No event is raised.
     void RetakeSnapshot(std::function<void()> done);
-    // The rules in force for the current document.
-    const engine::DocumentRules &Rules() const { return m_rules; }
+    // The rules in force for the document on screen.
+    const engine::DocumentRules &Rules() const { return m_documents.Current().rules; }
     // Where allowed downloads are saved (DownloadSaver.h); by default the user's download
     // directory.
     QString DownloadDirectory() const;
@@ -147,13 +153,46 @@ protected:
 private:
     void ConnectPage();
     void ConnectDownloads();
+
+    // --- Navigation (WebBrowserNavigation.cpp) -----------------------------------------------
+    // The document on screen keeps its own rules until the next one commits; a navigation's
+    // rules are decided when it is accepted and its page settings set then, to be in force
+    // when its document starts.
     bool DecideNavigation(const QUrl &url, int type, bool isMainFrame);
+    bool DecideTopLevel(const QUrl &url, int type);
+    bool DecideFrame(const QUrl &url);
+    engine::DocumentRules DecideRules(const QUrl &url) const;
+    // A new navigation (not a redirect) replaces one still pending; the document on screen
+    // that pulls it completes first when its load ran into this navigation.
+    void BeginNavigation(bool clientPull);
+    // Asks the engine's history whether the pending navigation has committed, and takes the
+    // new document on when it has. Qt's own signals tell of a commit later, or not at all.
+    void CheckCommit();
+    void Commit();
+    void RaiseNavigateComplete();
+    void OnLoadingChanged(const QWebEngineLoadingInfo &info);
+    // The pending navigation ended without a document (no content, a download, stopped,
+    // cancelled): the document on screen and its rules stay, and the busy display ends.
+    void EndNavigation();
+    // A download that the pending navigation turned into.
+    void NavigationBecameDownload(const QUrl &url);
+    void ApplyPageSettings(const engine::DocumentRules &rules);
+    void UpdateRulesInForce();
+    // Seals the document on screen against what next allows beyond its own rules, once per
+    // kind of content; the pending rules judge requests once the seal is in place.
+    void SealCurrentDocument(const engine::DocumentRules &next);
+
+    // --- Content met (WebBrowserMet.cpp) -------------------------------------------------------
+    std::optional<engine::Block> DecideRequest(const engine::Request &request);
+    // The host hears of content met, once per document and action; false when it refuses.
+    bool Meet(const engine::MetAction &met);
+    void MeetSnapshot(const engine::DocumentSnapshot &snapshot);
+    void MeetCookie(const QNetworkCookie &cookie);
+
     // NewWindow2, then the page in the browser the host handed back; E_FAIL without one.
     HRESULT OpenNewWindow(const QUrl &url, const QRect &geometry);
-    void ApplyRules(const engine::DocumentRules &rules);
     bool IsOffline() const;
     void ReportBlocked(const QUrl &url, DWORD action);
-    void EnsureNavigateComplete();
     void CompleteDocument();
     // Makes the snapshot the current one; a new document detaches the old document's model.
     void AcceptSnapshot(engine::DocumentSnapshot snapshot);
@@ -162,8 +201,8 @@ private:
     static bool CompleteFrames(const QPointer<TWebBrowser> &self,
                                const engine::DocumentContext &context);
     // A page with a chosen charset is read again with it: the engine's navigation to the
-    // handed-over content is let through without events (true) ...
-    bool TakeCharsetReread(const QUrl &url, int type, bool isMainFrame);
+    // handed-over content is let through without events, under the page's own rules (true) ...
+    bool TakeCharsetReread(const QUrl &url);
     // ... and a refresh of such a page reads it with that charset (true).
     bool RefreshWithCharset();
     // Hands the engine the page's bytes with its chosen charset as their content type.
@@ -191,19 +230,30 @@ private:
     ComPtr<IDispatch> m_identity;
     engine::AmbientProperties m_ambient;
 
-    engine::DocumentRules m_rules;          // current document
-    engine::DocumentRules m_committedRules; // restored when a navigation does not commit
+    // A top-level navigation of the control's page.
+    struct Navigation {
+        QUrl target;              // what the engine loads (data: for a charset reading)
+        engine::HistoryMark mark; // the history when it was accepted
+        bool reread = false;      // the page on screen read again with its charset: no events
+        bool reading = false;     // a reading with a chosen charset, also from history
+        bool history = false;     // back or forward
+    };
+    engine::DocumentTracker m_documents;    // whose rules are in force
+    std::optional<Navigation> m_navigation; // accepted, not yet committed
+    QUrl m_refusedUrl;                      // the last top-level navigation refused
+    Navigation m_shown;                     // the one that brought the document on screen
+    int m_documentSerial = 0;               // counts the documents that came on screen
+    bool m_documentComplete = true;         // its DocumentComplete is raised or under way
+    bool m_navigateCompleteDue = false;     // committed; NavigateComplete2 is next
+    QStringList m_sealDirectives;           // the policy the document on screen was sealed with
+    int m_sealSerial = 0;                   // names the latest seal sent
+    engine::MetLog m_met;
     engine::DocumentSnapshot m_snapshot;
     mutable ComPtr<engine::HtmlDocument> m_document; // over m_snapshot, made on first use
     std::shared_ptr<engine::DocumentLink> m_link;    // the current document's page handle
     engine::CharsetOverrides m_charsets;
     bool m_charsetRereadPending = false; // the content was handed over, its navigation is next
-    bool m_charsetReread = false;        // the current load is such a reading
-    bool m_historyLoad = false;          // the current load goes back or forward in history
     QString m_shownCharset;              // the chosen charset the current document was read with
-    QUrl m_pendingUrl;
-    bool m_navigateCompleteSent = true;
-    bool m_navigationAccepted = false; // the last top-level navigation asked about
     bool m_busy = false;
     LONG m_readyState = READYSTATE_UNINITIALIZED;
     bool m_offline = false;

@@ -5,6 +5,7 @@
 #include "platform/engine/WebBrowser.h"
 
 #include <QPointer>
+#include <QWebEngineHistory>
 
 #include <utility>
 
@@ -31,27 +32,30 @@ void TWebBrowser::CompleteDocument() {
     // DocumentComplete follows the snapshot, which the engine answers asynchronously; by then
     // the next navigation may have begun, so the event names the document that completed.
     const QPointer<TWebBrowser> self(this);
-    const QString url = LocationURL();
-    engine::TakeSnapshot(m_page, [self, url](engine::DocumentSnapshot snapshot) {
-        // Nothing is raised while the control is going away.
-        if (!self || !self->m_page)
+    const QString url = m_documents.Current().address.toString(QUrl::FullyEncoded);
+    const int serial = m_documentSerial;
+    engine::TakeSnapshot(m_page, [self, url, serial](engine::DocumentSnapshot snapshot) {
+        // Nothing is raised while the control is going away, nor for a document that another
+        // one has replaced meanwhile.
+        if (!self || !self->m_page || self->m_documentSerial != serial)
             return;
         // A page read with another charset than the one chosen for it is read once more, with
         // that charset as the content type; only that reading completes the document. Not when
-        // the page came back from history: the reading would be a new entry, and going back
-        // would never get past it.
+        // the page came back from history (the reading would be a new entry, and going back
+        // would never get past it), nor when the next navigation has begun.
         const QUrl address(url);
-        const bool reread = std::exchange(self->m_charsetReread, false);
-        if (!reread && !self->m_historyLoad) {
+        const Navigation &shown = self->m_shown;
+        if (!shown.reading && !shown.history && !self->m_navigation) {
             if (const std::optional<QByteArray> content =
                     self->m_charsets.RereadContent(address, snapshot.charset)) {
                 self->ReadWithCharset(address, *content);
                 return;
             }
         }
-        self->m_shownCharset = reread ? self->m_charsets.For(address) : QString();
+        self->m_shownCharset = shown.reading ? self->m_charsets.For(address) : QString();
         self->AcceptSnapshot(std::move(snapshot));
-        if (!self->OnDocumentComplete)
+        self->MeetSnapshot(self->m_snapshot);
+        if (!self || !self->OnDocumentComplete)
             return;
         // The frames complete first, while the page itself still reads as interactive.
         const LONG state = std::exchange(self->m_readyState, READYSTATE_INTERACTIVE);
@@ -113,15 +117,23 @@ void TWebBrowser::ReadWithCharset(const QUrl &url, const QByteArray &content) {
     m_page->setContent(content, u"text/html;charset="_qs + m_charsets.For(url), url);
 }
 
-bool TWebBrowser::TakeCharsetReread(const QUrl &url, int type, bool isMainFrame) {
-    if (!isMainFrame)
-        return false;
-    m_historyLoad = type == QWebEnginePage::NavigationTypeBackForward;
+bool TWebBrowser::TakeCharsetReread(const QUrl &url) {
     if (!m_charsetRereadPending || url.scheme() != u"data"_qs)
         return false;
     m_charsetRereadPending = false;
-    m_charsetReread = true;
+    // The reading is the page on screen: its address, zone and rules.
+    const engine::TrackedDocument page = m_documents.Current();
+    m_charsets.RememberReading(url, page.address);
+    m_documents.SetPending(page);
+    m_navigation = Navigation{.target = url,
+                              .mark = engine::NewestEntry(*m_page->history()),
+                              .reread = true,
+                              .reading = true};
+    UpdateRulesInForce();
     m_readyState = READYSTATE_LOADING;
+    SetBusy(true);
+    if (OnDownloadBegin)
+        OnDownloadBegin(this);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -38,22 +39,27 @@ void TWebBrowser::ConnectPage() {
         return ok;
     };
 
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
-        SetBusy(true);
-        if (OnDownloadBegin)
-            OnDownloadBegin(this);
-    });
-    connect(m_page, &QWebEnginePage::urlChanged, this, [this] {
-        EnsureNavigateComplete();
+    // Each signal first looks whether the pending navigation has committed: Qt's own news of a
+    // commit comes late, and not at all when neither address nor title changes.
+    connect(m_page, &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo &info) { OnLoadingChanged(info); });
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
+        CheckCommit();
+        RaiseNavigateComplete();
+        // The document on screen changed its address itself (fragment, history API).
+        if (!m_navigation && !m_shown.reading)
+            m_documents.SetCurrentAddress(url);
         UpdateCommandState();
     });
     connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
-        EnsureNavigateComplete();
+        CheckCommit();
+        RaiseNavigateComplete();
         if (OnTitleChange)
             OnTitleChange(this, title);
     });
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
-        EnsureNavigateComplete();
+        CheckCommit();
+        RaiseNavigateComplete();
         if (OnProgressChange)
             OnProgressChange(this, progress, 100);
     });
@@ -61,25 +67,6 @@ void TWebBrowser::ConnectPage() {
         m_statusText = url;
         if (OnStatusTextChange)
             OnStatusTextChange(this, url);
-    });
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        // A navigation that did not replace the document (a download, a load stopped before
-        // it committed) leaves the document, and its rules, as they were.
-        // A refused navigation leaves the document too.
-        const bool replaced = ok || (m_navigationAccepted && m_page->url() == m_pendingUrl);
-        if (replaced) {
-            EnsureNavigateComplete();
-            m_committedRules = m_rules;
-        } else {
-            ApplyRules(m_committedRules);
-        }
-        m_readyState = READYSTATE_COMPLETE;
-        SetBusy(false);
-        UpdateCommandState();
-        if (OnDownloadComplete)
-            OnDownloadComplete(this);
-        if (replaced)
-            CompleteDocument();
     });
     connect(m_page, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest &request) {
@@ -96,6 +83,8 @@ void TWebBrowser::ConnectPage() {
                 if (status == QWebEnginePage::NormalTerminationStatus)
                     return;
                 qCWarning(lcBrowser, "the page process ended (status %d, code %d)", status, code);
+                if (m_navigation)
+                    EndNavigation();
                 m_readyState = READYSTATE_COMPLETE;
                 SetBusy(false);
                 m_statusText = u"ページの表示が異常終了しました"_qs;
@@ -141,8 +130,7 @@ void TWebBrowser::ConnectDownloads() {
                     m_downloads->Save(download, m_ambient.downloadControl & DLCTL_SILENT);
                 }
                 // The download did not become the document: its rules stay.
-                if (m_page->url() != m_pendingUrl)
-                    ApplyRules(m_committedRules);
+                NavigationBecameDownload(url);
             });
 }
 
@@ -152,15 +140,6 @@ QString TWebBrowser::DownloadDirectory() const {
 
 void TWebBrowser::SetDownloadDirectory(const QString &directory) {
     m_downloads->SetDirectory(directory);
-}
-
-void TWebBrowser::EnsureNavigateComplete() {
-    if (m_navigateCompleteSent)
-        return;
-    m_navigateCompleteSent = true;
-    m_readyState = READYSTATE_INTERACTIVE;
-    if (OnNavigateComplete2)
-        OnNavigateComplete2(this, m_identity.Get(), m_pendingUrl.toString(QUrl::FullyEncoded));
 }
 
 void TWebBrowser::SetBusy(bool busy) {

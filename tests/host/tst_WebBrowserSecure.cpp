@@ -406,14 +406,19 @@ void TestWebBrowserSecure::processUrlAction_data() {
     QTest::addColumn<DWORD>("policySize");
     QTest::addColumn<HRESULT>("expected");
     QTest::addColumn<bool>("raised");
+    QTest::addColumn<DWORD>("flags");
     for (DWORD size : {0u, 1u, 2u, 3u})
         QTest::addRow("policy of %u bytes", unsigned(size))
-            << true << true << size << S_FALSE << false;
-    QTest::newRow("unassigned") << false << false << 4u << INET_E_DEFAULT_ACTION << false;
-    QTest::newRow("assigned, not claiming") << true << false << 4u << INET_E_DEFAULT_ACTION << true;
-    QTest::newRow("assigned, claiming") << true << true << 4u << kHandlerResult << true;
+            << true << true << size << S_FALSE << false << 0x41u;
+    QTest::newRow("unassigned") << false << false << 4u << INET_E_DEFAULT_ACTION << false << 0x41u;
+    QTest::newRow("assigned, not claiming")
+        << true << false << 4u << INET_E_DEFAULT_ACTION << true << 0x41u;
+    QTest::newRow("assigned, claiming") << true << true << 4u << kHandlerResult << true << 0x41u;
     QTest::newRow("claiming, larger policy buffer")
-        << true << true << 16u << kHandlerResult << true;
+        << true << true << 16u << kHandlerResult << true << 0x41u;
+    // Only content the page met reaches the handler; the default manager decides the rest.
+    QTest::newRow("decision before the document loads")
+        << true << true << 4u << INET_E_DEFAULT_ACTION << false << (PUAF_PRELOAD | 0x41u);
 }
 
 void TestWebBrowserSecure::processUrlAction() {
@@ -422,6 +427,7 @@ void TestWebBrowserSecure::processUrlAction() {
     QFETCH(DWORD, policySize);
     QFETCH(HRESULT, expected);
     QFETCH(bool, raised);
+    QFETCH(DWORD, flags);
     std::array<BYTE, 16> policy{};
     BYTE context[16] = {};
     bool wasRaised = false;
@@ -442,7 +448,7 @@ void TestWebBrowserSecure::processUrlAction() {
         };
     }
     const HRESULT hr = B().ProcessUrlAction(u"http://例え.jp/a?b=ü", URLACTION_SCRIPT_RUN,
-                                            policy.data(), policySize, context, 16, 0x41, 0);
+                                            policy.data(), policySize, context, 16, flags, 0);
     QCOMPARE(hr, expected);
     QCOMPARE(wasRaised, raised);
     if (raised)

@@ -23,6 +23,7 @@ struct ShownMessage {
 struct ActionQuery {
     QString url;
     DWORD action = 0;
+    DWORD flags = 0;
 };
 
 class FakeSecurityManager final : public ComObject<IInternetSecurityManager> {
@@ -47,8 +48,8 @@ public:
         return INET_E_DEFAULT_ACTION;
     }
     HRESULT ProcessUrlAction(LPCWSTR url, DWORD action, BYTE *policy, DWORD policySize, BYTE *,
-                             DWORD, DWORD, DWORD) override {
-        queries.append({QString::fromUtf16(url), action});
+                             DWORD, DWORD flags, DWORD) override {
+        queries.append({QString::fromUtf16(url), action, flags});
         const bool denied = IsRestricted(url) && deniedRestricted.contains(action);
         const DWORD value =
             denied ? URLPOLICY_DISALLOW
@@ -66,9 +67,13 @@ public:
         return INET_E_DEFAULT_ACTION;
     }
 
-    bool WasAsked(DWORD action, const QString &urlPart) const {
+    // Asked before the document loaded (decided) or when the engine met such content (met).
+    enum class Asked { Decided, Met, Any };
+    bool WasAsked(DWORD action, const QString &urlPart, Asked how = Asked::Any) const {
         for (const ActionQuery &q : queries) {
-            if (q.action == action && q.url.contains(urlPart))
+            const bool decided = q.flags & PUAF_PRELOAD;
+            if (q.action == action && q.url.contains(urlPart) &&
+                (how == Asked::Any || decided == (how == Asked::Decided)))
                 return true;
         }
         return false;

@@ -1,9 +1,11 @@
 #pragma once
 // A loopback HTTP server for engine tests: answers the paths it was given, 404 otherwise, and
-// records every request (path, Cookie and User-Agent headers).
+// records every request (path, Cookie and User-Agent headers). A held response waits, in part
+// or whole, until the test releases it.
 
 #include <QHostAddress>
 #include <QMap>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -36,10 +38,57 @@ public:
         m_responses.insert(path, {headers, body});
     }
 
+    // Answers path with status and headers and the part of body before "<!--HOLD-->" at once
+    // (no length: the end of the connection ends the body) and the rest on Release; without the
+    // marker the whole answer waits.
+    void ServeHeld(const QByteArray &path, const QByteArray &body,
+                   const QByteArray &headers = "Content-Type: text/html\r\n",
+                   const QByteArray &status = "200 OK") {
+        m_held.insert(path, {status, headers, body});
+    }
+    void Release(const QByteArray &path) {
+        const Held held = m_held.value(path);
+        const qsizetype marker = held.body.indexOf(kHold);
+        for (const QPointer<QTcpSocket> &socket : m_waiting.take(path)) {
+            if (!socket)
+                continue;
+            if (marker < 0)
+                socket->write(Head(held.status, held.headers) + held.body);
+            else
+                socket->write(held.body.mid(marker + kHold.size()));
+            socket->disconnectFromHost();
+        }
+    }
+    int RequestsOf(const QByteArray &path) const {
+        int n = 0;
+        for (const HttpRequest &request : requests)
+            n += request.path == path ? 1 : 0;
+        return n;
+    }
+
     int connections = 0;
     QList<HttpRequest> requests;
 
 private:
+    struct Held {
+        QByteArray status;
+        QByteArray headers;
+        QByteArray body;
+    };
+    static constexpr QByteArrayView kHold = "<!--HOLD-->";
+
+    static QByteArray Head(const QByteArray &status, const QByteArray &headers) {
+        return "HTTP/1.1 " + status + "\r\n" + headers + "Connection: close\r\n\r\n";
+    }
+    // Sends what goes at once of a held answer; the socket waits for the rest.
+    void Hold(QTcpSocket *socket, const QByteArray &path) {
+        const Held held = m_held.value(path);
+        const qsizetype marker = held.body.indexOf(kHold);
+        if (marker >= 0)
+            socket->write(Head(held.status, held.headers) + held.body.left(marker));
+        m_waiting[path].append(socket);
+    }
+
     void Read(QTcpSocket *socket) {
         QByteArray &buffer = m_buffers[socket];
         buffer += socket->readAll();
@@ -57,6 +106,10 @@ private:
                 request.userAgent = line.mid(11).trimmed();
         }
         requests.append(request);
+        if (m_held.contains(request.path)) {
+            Hold(socket, request.path);
+            return;
+        }
         const auto found = m_responses.constFind(request.path);
         const QByteArray status = found == m_responses.cend() ? "404 Not Found" : "200 OK";
         const QByteArray headers = found == m_responses.cend() ? QByteArray() : found->first;
@@ -68,5 +121,7 @@ private:
 
     QTcpServer m_server;
     QMap<QByteArray, std::pair<QByteArray, QByteArray>> m_responses;
+    QMap<QByteArray, Held> m_held;
+    QMap<QByteArray, QList<QPointer<QTcpSocket>>> m_waiting;
     QMap<QTcpSocket *, QByteArray> m_buffers;
 };

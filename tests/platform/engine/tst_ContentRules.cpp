@@ -169,28 +169,50 @@ void TestContentRules::requests() {
 
 void TestContentRules::subframes_data() {
     QTest::addColumn<DWORD>("downloadControl");
-    QTest::addColumn<bool>("frameAllowsScript");
+    QTest::addColumn<QSet<DWORD>>("pageDenied");
+    QTest::addColumn<QSet<DWORD>>("frameDenied");
     QTest::addColumn<int>("block");
-    QTest::newRow("both allow script") << DLCTL_DEFAULT << true << -1;
-    QTest::newRow("frame stricter than page")
-        << DLCTL_DEFAULT << false << int(URLACTION_SCRIPT_RUN);
+    const QSet<DWORD> none;
+    QTest::newRow("both allow all") << DLCTL_DEFAULT << none << none << -1;
+    QTest::newRow("frame refuses script")
+        << DLCTL_DEFAULT << none << QSet<DWORD>{URLACTION_SCRIPT_RUN} << int(URLACTION_SCRIPT_RUN);
     QTest::newRow("page without script: frame is not looser")
-        << (DLCTL_DEFAULT | DLCTL_NO_SCRIPTS) << false << -1;
-    QTest::newRow("no frame download") << (DLCTL_DEFAULT | DLCTL_NO_FRAMEDOWNLOAD) << true
+        << (DLCTL_DEFAULT | DLCTL_NO_SCRIPTS) << none << QSet<DWORD>{URLACTION_SCRIPT_RUN} << -1;
+    // Every rule of the frame's zone counts, not scripts only.
+    QTest::newRow("frame refuses fonts")
+        << DLCTL_DEFAULT << none << QSet<DWORD>{URLACTION_HTML_FONT_DOWNLOAD}
+        << int(URLACTION_HTML_FONT_DOWNLOAD);
+    QTest::newRow("frame refuses frames of its own")
+        << DLCTL_DEFAULT << none << QSet<DWORD>{URLACTION_HTML_SUBFRAME_NAVIGATE}
+        << int(URLACTION_HTML_SUBFRAME_NAVIGATE);
+    QTest::newRow("frame refuses objects")
+        << DLCTL_DEFAULT << none << QSet<DWORD>{URLACTION_ACTIVEX_RUN}
+        << int(URLACTION_ACTIVEX_RUN);
+    QTest::newRow("frame prohibits java")
+        << DLCTL_DEFAULT << none << QSet<DWORD>{URLACTION_JAVA_PERMISSIONS}
+        << int(URLACTION_JAVA_PERMISSIONS);
+    QTest::newRow("frame refuses session cookies")
+        << DLCTL_DEFAULT << none << QSet<DWORD>{URLACTION_COOKIES_SESSION}
+        << int(URLACTION_COOKIES_SESSION);
+    QTest::newRow("page refuses the same as the frame")
+        << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_HTML_FONT_DOWNLOAD, URLACTION_SCRIPT_RUN}
+        << QSet<DWORD>{URLACTION_HTML_FONT_DOWNLOAD, URLACTION_SCRIPT_RUN} << -1;
+    QTest::newRow("page may not have frames")
+        << DLCTL_DEFAULT << QSet<DWORD>{URLACTION_HTML_SUBFRAME_NAVIGATE} << none
+        << int(URLACTION_HTML_SUBFRAME_NAVIGATE);
+    QTest::newRow("no frame download") << (DLCTL_DEFAULT | DLCTL_NO_FRAMEDOWNLOAD) << none << none
                                        << int(URLACTION_HTML_SUBFRAME_NAVIGATE);
 }
 
 void TestContentRules::subframes() {
     QFETCH(DWORD, downloadControl);
-    QFETCH(bool, frameAllowsScript);
+    QFETCH(QSet<DWORD>, pageDenied);
+    QFETCH(QSet<DWORD>, frameDenied);
     QFETCH(int, block);
-    const QUrl page(u"http://allowed.example/"_qs);
-    const QUrl frame(u"http://strict.example/"_qs);
-    const UrlActionCheck allowed = [&](const QUrl &url, DWORD) {
-        return url == page || frameAllowsScript;
-    };
-    const DocumentRules rules = DecideDocumentRules(page, downloadControl, allowed);
-    const std::optional<DWORD> result = CheckSubframe(frame, rules, allowed);
+    const QUrl url(u"http://example.com/"_qs);
+    const DocumentRules page = DecideDocumentRules(url, downloadControl, Denying(pageDenied));
+    const DocumentRules frame = DecideDocumentRules(url, downloadControl, Denying(frameDenied));
+    const std::optional<DWORD> result = CheckSubframe(page, frame);
     QCOMPARE(result.has_value(), block >= 0);
     if (result)
         QCOMPARE(int(*result), block);
