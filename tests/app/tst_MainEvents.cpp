@@ -471,13 +471,14 @@ private slots:
             u"URL="_qs + top + zone,
             u"Prop: Busy"_qs,
             u"Download begin 1"_qs,
-            u"Navi Complete:"_qs + top,
             u"Progress"_qs,
+            u"Navi Complete:"_qs + top,
             u"Title Change "_qs + top + u"top.html"_qs, // the engine's title until the page's
             u"   TITLE=top.html"_qs,
             u"Progress"_qs,
             u"Title Change "_qs + top + u"枠"_qs,
             u"   TITLE=枠"_qs,
+            u"URL="_qs + top + zone, // the page meets its frames: asked again for the page
             u"URL="_qs + left + zone,
             u"Before Navi"_qs + left,
             u"URL="_qs + right + zone,
