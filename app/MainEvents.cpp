@@ -122,12 +122,10 @@ void TForm1::WireBrowserEvents() {
         SetPanelText(0, QString());
         StatusBar1->update();
     };
-    // The address box shows the top-level page's location, also when a frame reports. The
-    // engine raises the top level's event before its LocationURL has moved on, so the top level
-    // gives its own URL, which is that location.
-    BrowserHost->OnNavigateComplete2 = [this](TWebBrowser *, IDispatch *pDisp, const QString &url) {
+    // The address box shows the top-level page's location, also when a frame reports.
+    BrowserHost->OnNavigateComplete2 = [this](TWebBrowser *, IDispatch *, const QString &url) {
         LogLine(u"Navi Complete:"_qs + url);
-        ComboBox1->setEditText(IsTopLevel(pDisp) ? url : BrowserHost->LocationURL());
+        ComboBox1->setEditText(BrowserHost->LocationURL());
     };
     BrowserHost->OnDownloadBegin = [this](TWebBrowser *) {
         LogLine(u"Download begin "_qs + QString::number(BrowserHost->ReadyState()));
