@@ -1,5 +1,7 @@
 #include "platform/registry/KeyResolver.h"
 
+#include <algorithm>
+
 namespace registry {
 
 std::vector<std::string> SplitKeyPath(LPCSTR path) {
@@ -22,7 +24,7 @@ std::vector<std::string> SplitKeyPath(LPCSTR path) {
 LONG Session::Get(StoreKind kind, Store *&store) {
     auto &slot = FStores[kind == StoreKind::User ? 0 : 1];
     if (!slot) {
-        const LONG status = Store::Open(kind, FMode, slot);
+        const LONG status = Store::Open(kind, FMode, slot, FCached);
         if (status != ERROR_SUCCESS)
             return status;
     }
@@ -36,6 +38,11 @@ LONG Session::Commit() {
             if (const LONG status = store->Commit(); status != ERROR_SUCCESS)
                 return status;
     return ERROR_SUCCESS;
+}
+
+bool Session::Mixed() const {
+    return std::any_of(FStores.begin(), FStores.end(),
+                       [](const auto &store) { return store && store->Mixed(); });
 }
 
 LONG Walk(Store &store, std::int64_t start, const std::vector<std::string> &path,

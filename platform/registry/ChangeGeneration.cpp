@@ -1,0 +1,20 @@
+#include "platform/registry/ChangeGeneration.h"
+
+#include "platform/registry/Handles.h"
+#include "platform/registry/MachineStore.h"
+#include "platform/registry/StoreWatch.h"
+
+#include <algorithm>
+
+namespace registry {
+
+std::optional<std::uint64_t> ChangeGeneration() {
+    // Each change takes a number larger than all before it, so the largest number changes too.
+    const auto user = StoreGeneration(UserStorePath().native());
+    const auto machine = StoreGeneration(MachineStorePath().native());
+    if (!user || !machine)
+        return std::nullopt;
+    return std::max({*user, *machine, OverridesGeneration()});
+}
+
+} // namespace registry
