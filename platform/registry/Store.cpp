@@ -52,10 +52,13 @@ LONG Store::Open(StoreKind kind, Mode mode, std::unique_ptr<Store> &store, bool 
     store.reset();
     if (mode == Mode::Write && kind == StoreKind::Machine && IsMachineStoreReadOnly())
         return ERROR_ACCESS_DENIED;
-    const auto path = kind == StoreKind::User ? UserStorePath() : MachineStorePath();
+    auto directory = platform::PlatformDirectory();
+    const auto path =
+        kind == StoreKind::User ? UserStorePath(directory) : MachineStorePath(directory);
     std::unique_ptr<Store> opened(new Store(kind, path.string()));
     if (mode == Mode::Read && cached) {
-        if (auto view = CheckedStoreView(opened->FPath)) {
+        if (auto view = CheckedStoreView(directory, kind)) {
+            opened->FDirectory = std::move(directory);
             opened->FCache = std::move(view->cache);
             opened->FGeneration = view->generation;
             opened->FViewAbsent = view->absent;
@@ -166,7 +169,7 @@ template <typename T, typename Read> LONG Store::Answer(CacheKey key, T &answer,
     // the cache knew it, no commit came in between and the snapshot is the cache's state. A
     // store that turned out absent or damaged meanwhile was changed outside SQLite.
     if (!FSameState)
-        FSameState = (FDb || FViewAbsent) && StoreGeneration(FPath) == FGeneration;
+        FSameState = (FDb || FViewAbsent) && StoreGeneration(FDirectory, FKind) == FGeneration;
     if (*FSameState)
         FCache->Put(FGeneration, std::move(key), CachedAnswer(std::in_place_type<T>, answer));
     return status;

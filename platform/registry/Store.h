@@ -9,6 +9,7 @@
 #include "platform/registry/SqliteDb.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,10 +81,11 @@ private:
     bool FReusable = false;          // the connection may serve the next call of this thread
     bool FSchemaUncommitted = false; // this transaction creates the schema of a new file
     std::shared_ptr<ReadCache> FCache;
-    std::uint64_t FGeneration = 0;  // the state of the file the cache answers for
-    bool FViewAbsent = false;       // that state is an absent file
-    bool FServed = false;           // answered from the cache
-    std::optional<bool> FSameState; // the file was read in the state the cache answers for
+    std::filesystem::path FDirectory; // the platform directory of the cached state
+    std::uint64_t FGeneration = 0;    // the state of the file the cache answers for
+    bool FViewAbsent = false;         // that state is an absent file
+    bool FServed = false;             // answered from the cache
+    std::optional<bool> FSameState;   // the file was read in the state the cache answers for
 };
 
 } // namespace registry

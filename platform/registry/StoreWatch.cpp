@@ -1,5 +1,6 @@
 #include "platform/registry/StoreWatch.h"
 
+#include "platform/registry/MachineStore.h"
 #include "platform/registry/ReadCache.h"
 #include "platform/registry/StoreFile.h"
 
@@ -30,7 +31,11 @@ std::atomic<std::uint64_t> LastGeneration{0};
 
 struct Watch {
     enum class State { New, Absent, Unfollowed, Followed };
-    explicit Watch(std::string file) : path(std::move(file)) {}
+    Watch(const std::filesystem::path &in, StoreKind store)
+        : directory(in.native()), kind(store),
+          path(store == StoreKind::User ? UserStorePath(in) : MachineStorePath(in)) {}
+    std::string directory;
+    StoreKind kind;
     std::string path;
     State state = State::New;
     SqliteHandle db; // the connection that keeps the log index mapped and in place
@@ -136,16 +141,18 @@ public:
         FWatches.clear();
     }
 
-    template <typename Answer> auto With(const std::string &path, Answer answer) {
+    template <typename Answer>
+    auto With(const std::filesystem::path &directory, StoreKind kind, Answer answer) {
         const std::lock_guard lock(FMutex);
-        Watch *watch = FClosed ? nullptr : Find(path);
+        Watch *watch = FClosed ? nullptr : Find(directory, kind);
         return answer(watch);
     }
 
 private:
-    Watch *Find(const std::string &path) {
-        const auto found = std::find_if(FWatches.begin(), FWatches.end(),
-                                        [&](const auto &watch) { return watch->path == path; });
+    Watch *Find(const std::filesystem::path &directory, StoreKind kind) {
+        const auto found = std::find_if(FWatches.begin(), FWatches.end(), [&](const auto &watch) {
+            return watch->kind == kind && watch->directory == directory.native();
+        });
         if (found != FWatches.end()) {
             (*found)->lastUse = ++FUses;
             return found->get();
@@ -157,7 +164,7 @@ private:
             Unfollow(**oldest, StampOf((*oldest)->path) == (*oldest)->stamp);
             FWatches.erase(oldest);
         }
-        FWatches.push_back(std::make_unique<Watch>(path));
+        FWatches.push_back(std::make_unique<Watch>(directory, kind));
         FWatches.back()->lastUse = ++FUses;
         return FWatches.back().get();
     }
@@ -184,8 +191,8 @@ std::uint64_t NewGeneration() {
     return LastGeneration.fetch_add(1) + 1;
 }
 
-std::optional<StoreView> CheckedStoreView(const std::string &path) {
-    return Table().With(path, [](Watch *watch) -> std::optional<StoreView> {
+std::optional<StoreView> CheckedStoreView(const std::filesystem::path &directory, StoreKind kind) {
+    return Table().With(directory, kind, [](Watch *watch) -> std::optional<StoreView> {
         if (!watch)
             return std::nullopt;
         const auto generation = Refresh(*watch);
@@ -195,8 +202,9 @@ std::optional<StoreView> CheckedStoreView(const std::string &path) {
     });
 }
 
-std::optional<std::uint64_t> StoreGeneration(const std::string &path) {
-    return Table().With(path, [](Watch *watch) -> std::optional<std::uint64_t> {
+std::optional<std::uint64_t> StoreGeneration(const std::filesystem::path &directory,
+                                             StoreKind kind) {
+    return Table().With(directory, kind, [](Watch *watch) -> std::optional<std::uint64_t> {
         if (!watch || watch->state == Watch::State::Unfollowed)
             return std::nullopt;
         if (watch->state == Watch::State::Followed)

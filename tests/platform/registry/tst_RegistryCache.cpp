@@ -4,8 +4,8 @@
 #include "FreshPlatformDir.h"
 #include "OtherProcess.h"
 #include "RegistryTestUtil.h"
+#include "platform/kernel/PlatformDir.h"
 #include "platform/registry/KeyNames.h"
-#include "platform/registry/MachineStore.h"
 #include "platform/registry/ReadCache.h"
 #include "platform/registry/StoreWatch.h"
 
@@ -236,7 +236,8 @@ private slots:
                          std::optional<std::string>(big));
             }
         }
-        const auto view = registry::CheckedStoreView(registry::UserStorePath().native());
+        const auto view =
+            registry::CheckedStoreView(platform::PlatformDirectory(), registry::StoreKind::User);
         QVERIFY(view);
         QVERIFY(view->cache->Answers() <= registry::ReadCache::MaxAnswers);
         QVERIFY(view->cache->Bytes() <= registry::ReadCache::MaxBytes);
