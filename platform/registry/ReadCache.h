@@ -31,7 +31,7 @@ using CachedAnswer = std::variant<bool, std::optional<std::int64_t>, std::vector
 class ReadCache final {
 public:
     static constexpr std::size_t MaxAnswers = 8192;
-    static constexpr std::size_t MaxBytes = std::size_t{4} << 20;
+    static constexpr std::size_t MaxBytes = std::size_t{1} << 20;
 
     std::optional<CachedAnswer> Find(std::uint64_t generation, const CacheKey &key) const;
     // Ignored for an older generation than the one held and for a single answer too big to keep.

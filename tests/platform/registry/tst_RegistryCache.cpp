@@ -43,10 +43,11 @@ QStringList SubKeys(const registry::RootedPath &path) {
     return names;
 }
 
-bool Sql(const QString &file, const char *statements) {
+bool Sql(const QString &file, const QByteArray &statements) {
     sqlite3 *db = nullptr;
-    const bool done = sqlite3_open(file.toUtf8().constData(), &db) == SQLITE_OK &&
-                      sqlite3_exec(db, statements, nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool done =
+        sqlite3_open(file.toUtf8().constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, statements.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return done;
 }
@@ -208,33 +209,34 @@ private slots:
     void cachesStayBounded() {
         QCOMPARE(PutString(HKEY_CURRENT_USER, "Software\\Many", "first", "0"), ERROR_SUCCESS);
         const int count = int(registry::ReadCache::MaxAnswers) + 500;
-        const std::string big(200 * 1024, 'b'); // twenty of them exceed the byte bound
+        const int bigCount = 40; // together twice the byte bound
+        const std::string big(registry::ReadCache::MaxBytes / 20, 'b');
+        const std::string huge(registry::ReadCache::MaxBytes / 8, 'h'); // too big to keep
+        const std::string rows = " WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n"
+                                 " WHERE i < %1) SELECT (SELECT id FROM keys WHERE norm = 'many'),"
+                                 " '%2' || i, '%2' || i, 1, CAST(CAST(i AS TEXT) || '%3' || x'00'"
+                                 " AS BLOB) FROM n;";
+        const auto insert = [&](int number, const char *name, const std::string &text) -> QString {
+            return " INSERT INTO vals(key, name, norm, type, data)" +
+                   QString::fromStdString(rows).arg(number).arg(name).arg(
+                       QString::fromStdString(text));
+        };
         QVERIFY(Sql(FDir->file("user.db"),
-                    ("BEGIN; INSERT INTO vals(key, name, norm, type, data)"
-                     " WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                     std::to_string(count) +
-                     ") SELECT (SELECT id FROM keys WHERE norm = 'many'), 'v' || i, 'v' || i, 1,"
-                     " CAST(CAST(i AS TEXT) || x'00' AS BLOB) FROM n;"
-                     " INSERT INTO vals(key, name, norm, type, data)"
-                     " WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
-                     " SELECT (SELECT id FROM keys WHERE norm = 'many'), 'big' || i, 'big' || i,"
-                     " 1, CAST('" +
-                     big + "' || x'00' AS BLOB) FROM n; COMMIT;")
-                        .c_str()));
+                    ("BEGIN;" + insert(count - 1, "v", "") + insert(bigCount - 1, "big", big) +
+                     insert(0, "huge", huge) + "COMMIT;")
+                        .toUtf8()));
         TestKey key;
         QCOMPARE(OpenKey(HKEY_CURRENT_USER, "Software\\Many", key), ERROR_SUCCESS);
+        const auto read = [&](const std::string &name) {
+            LONG status = ERROR_SUCCESS;
+            return Text(key.get(), name.c_str(), status);
+        };
         for (int round = 0; round < 2; ++round) {
-            for (int i = 0; i < count; ++i) {
-                LONG status = ERROR_SUCCESS;
-                const std::string name = "v" + std::to_string(i);
-                QCOMPARE(Text(key.get(), name.c_str(), status),
-                         std::optional<std::string>(std::to_string(i)));
-            }
-            for (int i = 0; i < 40; ++i) {
-                LONG status = ERROR_SUCCESS;
-                QCOMPARE(Text(key.get(), ("big" + std::to_string(i)).c_str(), status),
-                         std::optional<std::string>(big));
-            }
+            for (int i = 0; i < count; ++i)
+                QCOMPARE(read("v" + std::to_string(i)), std::optional(std::to_string(i)));
+            for (int i = 0; i < bigCount; ++i)
+                QCOMPARE(read("big" + std::to_string(i)), std::optional(std::to_string(i) + big));
+            QCOMPARE(read("huge0"), std::optional("0" + huge));
         }
         const auto view =
             registry::CheckedStoreView(platform::PlatformDirectory(), registry::StoreKind::User);
