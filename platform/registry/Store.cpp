@@ -28,24 +28,22 @@ constexpr const char *Schema =
 } // namespace
 
 std::string FoldName(std::string_view name) {
-    // ASCII text folds to its lower case; this keeps the common names off the Unicode path.
-    if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+    const auto asciiFolded = [name] {
         std::string folded(name);
         for (char &c : folded)
             if (c >= 'A' && c <= 'Z')
                 c = static_cast<char>(c - 'A' + 'a');
         return folded;
-    }
+    };
+    // ASCII text folds to its lower case, without the Unicode tables.
+    if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; }))
+        return asciiFolded();
     const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     const QByteArray utf8 = text.toUtf8();
     if (std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())) == name)
         return text.toCaseFolded().toStdString();
     // Not valid UTF-8: fold ASCII letters only, so distinct byte strings stay distinct.
-    std::string folded(name);
-    for (char &c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return asciiFolded();
 }
 
 LONG Store::Open(StoreKind kind, Mode mode, std::unique_ptr<Store> &store, bool cached) {

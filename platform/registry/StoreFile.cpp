@@ -58,15 +58,21 @@ bool HasDatabaseHeader(const std::string &path) {
     auto *file = reinterpret_cast<sqlite3_file *>(storage.get());
     int flags = 0;
     if (vfs->xOpen(vfs, full.c_str(), file, SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_READONLY, &flags) !=
-        SQLITE_OK)
+        SQLITE_OK) {
+        if (file->pMethods) // a file layer may want its close even after a failed open
+            file->pMethods->xClose(file);
         return true;
+    }
+    // An empty file is a new database; what cannot be read is left to sqlite3_open_v2.
     sqlite3_int64 size = 0;
     char header[sizeof Magic] = {};
-    bool database = file->pMethods->xFileSize(file, &size) == SQLITE_OK &&
-                    (size == 0 || // an empty file is a new database
-                     (size >= sqlite3_int64(sizeof header) &&
-                      file->pMethods->xRead(file, header, sizeof header, 0) == SQLITE_OK &&
-                      std::memcmp(header, Magic, sizeof Magic) == 0));
+    bool database = true;
+    if (file->pMethods->xFileSize(file, &size) == SQLITE_OK && size > 0) {
+        if (size < sqlite3_int64(sizeof header))
+            database = false;
+        else if (file->pMethods->xRead(file, header, sizeof header, 0) == SQLITE_OK)
+            database = std::memcmp(header, Magic, sizeof Magic) == 0;
+    }
     file->pMethods->xClose(file);
     return database;
 }
