@@ -1,8 +1,9 @@
 // bench_zone: median cost of one zone decision plus one URL action through the default security
-// manager whose security site offers a custom manager (as the browser control runs it). Prints
-// figures; asserts nothing.
+// manager whose security site offers a custom manager (as the browser control runs it), while the
+// stores are unchanged and right after a commit. Prints figures; asserts nothing.
 
 #include "platform/com/ComObject.h"
+#include "platform/registry/Registry.h"
 #include "platform/urlmon/SecurityManager.h"
 
 #include <QTemporaryDir>
@@ -62,10 +63,26 @@ private:
     ComPtr<HostManager> m_manager = MakeComObject<HostManager>();
 };
 
-double MedianNs(IInternetSecurityManager *manager, const char16_t *url, int rounds) {
+// A committed write to the user store, which empties what was kept for the stores' state.
+void ChangeUserStore(int round) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Bench", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    const DWORD value = DWORD(round);
+    RegSetValueExA(key, "Round", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
+                   sizeof value);
+    RegCloseKey(key);
+}
+
+// changeFirst: each round begins with a change of the user store (not timed).
+double MedianNs(IInternetSecurityManager *manager, const char16_t *url, int rounds,
+                bool changeFirst = false) {
     std::vector<double> samples;
     samples.reserve(rounds);
     for (int i = 0; i < rounds; ++i) {
+        if (changeFirst)
+            ChangeUserStore(i);
         const auto start = std::chrono::steady_clock::now();
         DWORD zone = 0, policy = 0;
         manager->MapUrlToZone(url, &zone, 0);
@@ -102,6 +119,11 @@ int main() {
     std::printf("bench_zone: MapUrlToZone + ProcessUrlAction(0x1400), median of %d\n", kRounds);
     for (const auto &c : cases)
         std::printf("  %-40s %10.0f ns\n", c.label, MedianNs(manager.Get(), c.url, kRounds));
+    constexpr int kChangedRounds = 200;
+    std::printf("right after a commit to the user store, median of %d\n", kChangedRounds);
+    for (const auto &c : cases)
+        std::printf("  %-40s %10.0f ns\n", c.label,
+                    MedianNs(manager.Get(), c.url, kChangedRounds, true));
     manager->SetSecuritySite(nullptr);
     return 0;
 }

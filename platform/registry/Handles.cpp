@@ -1,5 +1,7 @@
 #include "platform/registry/Handles.h"
 
+#include "platform/registry/StoreWatch.h"
+
 #include <map>
 #include <mutex>
 
@@ -11,6 +13,7 @@ struct HandleTable {
     std::mutex mutex;
     std::map<ULONG_PTR, KeyRef> open;
     std::map<ULONG_PTR, KeyRef> overrides;
+    std::uint64_t overridesGeneration = 0;
     ULONG_PTR next = 0x10000;
 };
 
@@ -78,6 +81,13 @@ void OverridePredefinedKey(HKEY key, std::optional<KeyRef> ref) {
         table.overrides[Value(key)] = std::move(*ref);
     else
         table.overrides.erase(Value(key));
+    table.overridesGeneration = NewGeneration();
+}
+
+std::uint64_t OverridesGeneration() {
+    auto &table = Table();
+    const std::lock_guard lock(table.mutex);
+    return table.overridesGeneration;
 }
 
 } // namespace registry

@@ -30,5 +30,7 @@ std::optional<KeyRef> LookupKey(HKEY key);
 bool UnregisterKey(HKEY key);
 // Redirects a predefined key to ref, or restores its default mapping when ref is empty.
 void OverridePredefinedKey(HKEY key, std::optional<KeyRef> ref);
+// Changes whenever a predefined key is redirected or restored (a number of NewGeneration()).
+std::uint64_t OverridesGeneration();
 
 } // namespace registry

@@ -2,6 +2,8 @@
 
 #include "platform/registry/Transaction.h"
 
+#include <algorithm>
+
 namespace registry {
 
 std::vector<std::string> SplitKeyPath(LPCSTR path) {
@@ -33,7 +35,7 @@ LONG Session::Get(StoreKind kind, Store *&store) {
     }
     auto &slot = FStores[kind == StoreKind::User ? 0 : 1];
     if (!slot) {
-        const LONG status = Store::Open(kind, FMode, slot);
+        const LONG status = Store::Open(kind, FMode, slot, FCached);
         if (status != ERROR_SUCCESS)
             return status;
     }
@@ -47,6 +49,11 @@ LONG Session::Commit() {
             if (const LONG status = store->Commit(); status != ERROR_SUCCESS)
                 return status;
     return ERROR_SUCCESS;
+}
+
+bool Session::Mixed() const {
+    return std::any_of(FStores.begin(), FStores.end(),
+                       [](const auto &store) { return store && store->Mixed(); });
 }
 
 LONG Walk(Store &store, std::int64_t start, const std::vector<std::string> &path,

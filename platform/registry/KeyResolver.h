@@ -15,20 +15,37 @@ namespace registry {
 
 std::vector<std::string> SplitKeyPath(LPCSTR path);
 
-// The stores one registry call uses, each opened once in the session's mode.
+// The stores one registry call uses, each opened once in the session's mode; a cached read
+// session answers from the stores' read caches where it can.
 class Session final {
 public:
-    explicit Session(Store::Mode mode) : FMode(mode) {}
+    explicit Session(Store::Mode mode, bool cached = false) : FMode(mode), FCached(cached) {}
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
     LONG Get(StoreKind kind, Store *&store);
     LONG Commit();
+    // A store answered from two of its states (see Store::Mixed).
+    bool Mixed() const;
 
 private:
     Store::Mode FMode;
+    bool FCached = false;
     std::array<std::unique_ptr<Store>, 2> FStores;
 };
+
+// Runs read, which only reads, in a cached session; when its answers met two states of a store
+// (another connection committed in between), runs it again in a session that reads the files.
+template <typename Read> LONG ReadConsistently(Read read) {
+    {
+        Session cached(Store::Mode::Read, true);
+        const LONG status = read(cached);
+        if (!cached.Mixed())
+            return status;
+    }
+    Session fresh(Store::Mode::Read);
+    return read(fresh);
+}
 
 // One store key behind a handle.
 struct KeyPart {

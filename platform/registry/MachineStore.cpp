@@ -10,11 +10,19 @@ namespace fs = std::filesystem;
 namespace registry {
 
 fs::path UserStorePath() {
-    return platform::PlatformDirectory() / "user.db";
+    return UserStorePath(platform::PlatformDirectory());
 }
 
 fs::path MachineStorePath() {
-    return platform::PlatformDirectory() / "machine.db";
+    return MachineStorePath(platform::PlatformDirectory());
+}
+
+fs::path UserStorePath(const fs::path &directory) {
+    return directory / "user.db";
+}
+
+fs::path MachineStorePath(const fs::path &directory) {
+    return directory / "machine.db";
 }
 
 fs::path MachineReadOnlyMarkerPath() {

@@ -14,6 +14,9 @@ namespace registry {
 
 std::filesystem::path UserStorePath();
 std::filesystem::path MachineStorePath();
+// The same inside a platform directory already known.
+std::filesystem::path UserStorePath(const std::filesystem::path &directory);
+std::filesystem::path MachineStorePath(const std::filesystem::path &directory);
 std::filesystem::path MachineReadOnlyMarkerPath();
 
 } // namespace registry

@@ -174,9 +174,10 @@ LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
     if (!ref)
         return ERROR_INVALID_HANDLE;
     const auto sub = SplitKeyPath(subKey);
-    Session reader(Store::Mode::Read);
     std::vector<KeyPart> parts;
-    if (const LONG status = ResolveParts(reader, *ref, sub, parts); status != ERROR_SUCCESS)
+    if (const LONG status = ReadConsistently(
+            [&](Session &reader) { return ResolveParts(reader, *ref, sub, parts); });
+        status != ERROR_SUCCESS)
         return status;
     if (parts.empty() &&
         !(ref->kind == KeyRef::Kind::Classes && ref->classesPath.empty() && sub.empty()))
@@ -194,9 +195,10 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
         return ERROR_INVALID_HANDLE;
     const auto sub = SplitKeyPath(subKey);
     {
-        Session reader(Store::Mode::Read);
         std::vector<KeyPart> parts;
-        if (const LONG status = ResolveParts(reader, *ref, sub, parts); status != ERROR_SUCCESS)
+        if (const LONG status = ReadConsistently(
+                [&](Session &reader) { return ResolveParts(reader, *ref, sub, parts); });
+            status != ERROR_SUCCESS)
             return status;
         if (!parts.empty() ||
             (ref->kind == KeyRef::Kind::Classes && ref->classesPath.empty() && sub.empty())) {
@@ -247,22 +249,25 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD *, DWORD *type, BYTE 
                          DWORD *dataSize) {
     if (data != nullptr && dataSize == nullptr)
         return ERROR_INVALID_PARAMETER;
-    Session reader(Store::Mode::Read);
-    std::vector<KeyPart> parts;
-    if (const LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts); status != ERROR_SUCCESS)
-        return status;
     const std::string_view name = valueName ? valueName : "";
-    for (const auto &part : parts) {
-        Store *store = nullptr;
-        std::optional<StoredValue> value;
-        if (const LONG status = reader.Get(part.store, store); status != ERROR_SUCCESS)
+    std::optional<StoredValue> value;
+    const LONG result = ReadConsistently([&](Session &reader) {
+        std::vector<KeyPart> parts;
+        value.reset();
+        if (const LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
+            status != ERROR_SUCCESS)
             return status;
-        if (const LONG status = store->FindValue(part.id, name, value); status != ERROR_SUCCESS)
-            return status;
-        if (value)
-            return CopyValueData(*value, type, data, dataSize);
-    }
-    return ERROR_FILE_NOT_FOUND;
+        for (const auto &part : parts) {
+            Store *store = nullptr;
+            if (const LONG status = reader.Get(part.store, store); status != ERROR_SUCCESS)
+                return status;
+            if (const LONG status = store->FindValue(part.id, name, value);
+                status != ERROR_SUCCESS || value)
+                return status;
+        }
+        return LONG(ERROR_FILE_NOT_FOUND);
+    });
+    return result == ERROR_SUCCESS ? CopyValueData(*value, type, data, dataSize) : result;
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE *data,
@@ -319,13 +324,13 @@ LSTATUS RegDeleteTreeA(HKEY key, LPCSTR subKey) {
 
 LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD *nameChars, DWORD *, LPSTR keyClass,
                       DWORD *classChars, FILETIME *lastWrite) {
-    Session reader(Store::Mode::Read);
-    std::vector<KeyPart> parts;
-    if (const LONG status = ReadParts(reader, key, KEY_ENUMERATE_SUB_KEYS, parts);
-        status != ERROR_SUCCESS)
-        return status;
     std::vector<std::string> names;
-    if (const LONG status = MergedKeyNames(reader, parts, names); status != ERROR_SUCCESS)
+    if (const LONG status = ReadConsistently([&](Session &reader) {
+            std::vector<KeyPart> parts;
+            const LONG status = ReadParts(reader, key, KEY_ENUMERATE_SUB_KEYS, parts);
+            return status == ERROR_SUCCESS ? MergedKeyNames(reader, parts, names) : status;
+        });
+        status != ERROR_SUCCESS)
         return status;
     if (index >= names.size())
         return ERROR_NO_MORE_ITEMS;
@@ -344,12 +349,13 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD *valueNameCh
                       DWORD *type, BYTE *data, DWORD *dataSize) {
     if (data != nullptr && dataSize == nullptr)
         return ERROR_INVALID_PARAMETER;
-    Session reader(Store::Mode::Read);
-    std::vector<KeyPart> parts;
-    if (const LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts); status != ERROR_SUCCESS)
-        return status;
     std::vector<StoredValue> values;
-    if (const LONG status = MergedValues(reader, parts, values); status != ERROR_SUCCESS)
+    if (const LONG status = ReadConsistently([&](Session &reader) {
+            std::vector<KeyPart> parts;
+            const LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
+            return status == ERROR_SUCCESS ? MergedValues(reader, parts, values) : status;
+        });
+        status != ERROR_SUCCESS)
         return status;
     if (index >= values.size())
         return ERROR_NO_MORE_ITEMS;
@@ -364,15 +370,16 @@ LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD *classChars, DWORD *, D
                          DWORD *maxSubKeyLen, DWORD *maxClassLen, DWORD *values,
                          DWORD *maxValueNameLen, DWORD *maxValueLen, DWORD *securityDescriptor,
                          FILETIME *lastWrite) {
-    Session reader(Store::Mode::Read);
-    std::vector<KeyPart> parts;
-    if (const LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts); status != ERROR_SUCCESS)
-        return status;
     std::vector<std::string> names;
     std::vector<StoredValue> stored;
-    if (const LONG status = MergedKeyNames(reader, parts, names); status != ERROR_SUCCESS)
-        return status;
-    if (const LONG status = MergedValues(reader, parts, stored); status != ERROR_SUCCESS)
+    if (const LONG status = ReadConsistently([&](Session &reader) {
+            std::vector<KeyPart> parts;
+            LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
+            if (status == ERROR_SUCCESS)
+                status = MergedKeyNames(reader, parts, names);
+            return status == ERROR_SUCCESS ? MergedValues(reader, parts, stored) : status;
+        });
+        status != ERROR_SUCCESS)
         return status;
     const auto set = [](DWORD *out, std::size_t value) {
         if (out)

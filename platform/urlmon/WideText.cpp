@@ -16,11 +16,20 @@ void CoTaskMemFree(void *memory) {
 
 namespace urlmon {
 
+// ASCII text, as URLs nearly always are, is copied unit by unit; the rest goes through QString,
+// which also gives unpaired surrogates and bad UTF-8 their replacements.
 std::string ToUtf8(LPCWSTR text) {
-    return text ? QString::fromUtf16(text).toStdString() : std::string();
+    if (!text)
+        return {};
+    const std::u16string_view wide(text);
+    if (std::all_of(wide.begin(), wide.end(), [](char16_t c) { return c < 0x80; }))
+        return std::string(wide.begin(), wide.end());
+    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size())).toStdString();
 }
 
 std::u16string ToUtf16(std::string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::u16string(text.begin(), text.end());
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdU16String();
 }
 

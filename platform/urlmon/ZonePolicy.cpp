@@ -1,9 +1,11 @@
 #include "platform/urlmon/ZonePolicy.h"
 
+#include "platform/registry/RegistryMemo.h"
 #include "platform/urlmon/ZoneDefaults.h"
 #include "platform/urlmon/ZoneRegistry.h"
 
 #include <string>
+#include <tuple>
 
 namespace urlmon {
 namespace {
@@ -52,6 +54,26 @@ void SeedZoneMap() {
             WriteDword(HKEY_LOCAL_MACHINE, defaults, scheme, URLZONE_INTERNET);
 }
 
+std::optional<DWORD> ReadZoneActionPolicy(DWORD zone, DWORD action, URLZONEREG store) {
+    // Each store's zone key is opened once for both values.
+    const std::string path = ZoneKeyPath(zone);
+    const bool user = store != URLZONEREG_HKLM, machine = store != URLZONEREG_HKCU;
+    const RegKey userKey = user ? RegKey(HKEY_CURRENT_USER, path) : RegKey();
+    const RegKey machineKey = machine ? RegKey(HKEY_LOCAL_MACHINE, path) : RegKey();
+    const auto fromStores = [&](const std::string &name) {
+        auto value = userKey.Dword(name);
+        return value ? value : machineKey.Dword(name);
+    };
+    if (auto value = fromStores(ActionValueName(action)))
+        return value;
+    const ZoneDefinition *definition = FindBuiltInZone(zone);
+    const DWORD level = fromStores("CurrentLevel")
+                            .value_or(definition ? definition->currentLevel : URLTEMPLATE_CUSTOM);
+    if (auto value = TemplatePolicy(level, action))
+        return value;
+    return BuiltInZonePolicy(zone, action);
+}
+
 } // namespace
 
 void SeedMachineStore() {
@@ -70,23 +92,10 @@ std::optional<DWORD> ZoneSetting(DWORD zone, const char *name, URLZONEREG store)
 }
 
 std::optional<DWORD> ZoneActionPolicy(DWORD zone, DWORD action, URLZONEREG store) {
-    // Each store's zone key is opened once for both values.
-    const std::string path = ZoneKeyPath(zone);
-    const bool user = store != URLZONEREG_HKLM, machine = store != URLZONEREG_HKCU;
-    const RegKey userKey = user ? RegKey(HKEY_CURRENT_USER, path) : RegKey();
-    const RegKey machineKey = machine ? RegKey(HKEY_LOCAL_MACHINE, path) : RegKey();
-    const auto fromStores = [&](const std::string &name) {
-        auto value = userKey.Dword(name);
-        return value ? value : machineKey.Dword(name);
-    };
-    if (auto value = fromStores(ActionValueName(action)))
-        return value;
-    const ZoneDefinition *definition = FindBuiltInZone(zone);
-    const DWORD level = fromStores("CurrentLevel")
-                            .value_or(definition ? definition->currentLevel : URLTEMPLATE_CUSTOM);
-    if (auto value = TemplatePolicy(level, action))
-        return value;
-    return BuiltInZonePolicy(zone, action);
+    using Key = std::tuple<DWORD, DWORD, URLZONEREG>;
+    static registry::RegistryMemo<Key, std::optional<DWORD>> answers;
+    return answers.Get({zone, action, store},
+                       [&] { return ReadZoneActionPolicy(zone, action, store); });
 }
 
 } // namespace urlmon

@@ -2,7 +2,9 @@
 
 #include "platform/wininet/WinInet.h"
 
-#include <cstring>
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <strings.h>
 #include <vector>
 
@@ -33,22 +35,22 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// TAB, CR and LF go wherever they are; spaces and control characters at either end go too.
+// TAB, CR and LF go wherever they are; spaces and control characters at either end go too. The
+// ends are trimmed first, which gives the same text since TAB, CR and LF are blanks themselves.
 std::string CleanInput(std::string_view url) {
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!url.empty() && isBlank(url.back()))
+        url.remove_suffix(1);
+    while (!url.empty() && isBlank(url.front()))
+        url.remove_prefix(1);
+    const auto isDropped = [](char c) { return c == '\t' || c == '\r' || c == '\n'; };
+    if (std::none_of(url.begin(), url.end(), isDropped))
+        return std::string(url);
     std::string text;
     text.reserve(url.size());
-    for (char c : url) {
-        if (c != '\t' && c != '\r' && c != '\n')
-            text.push_back(c);
-    }
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    std::size_t end = text.size();
-    while (end > 0 && isBlank(text[end - 1]))
-        --end;
-    std::size_t begin = 0;
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    return text.substr(begin, end - begin);
+    std::copy_if(url.begin(), url.end(), std::back_inserter(text),
+                 [&](char c) { return !isDropped(c); });
+    return text;
 }
 
 // Length of the scheme before its ':', or 0 when the text does not begin with one.
@@ -65,37 +67,48 @@ std::size_t SchemeLength(std::string_view text) {
     return 0;
 }
 
-// %XX becomes its byte, in one pass; %00 and malformed escapes stay as written.
-std::string Decode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// %XX becomes its byte, in one pass and in place; %00 and malformed escapes stay as written.
+void Decode(std::string &text) {
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
+        char c = text[i];
+        if (c == '%' && i + 2 < text.size()) {
             const int hi = HexValue(text[i + 1]);
             const int lo = HexValue(text[i + 2]);
             if (hi >= 0 && lo >= 0 && (hi | lo) != 0) {
-                out.push_back(static_cast<char>(hi * 16 + lo));
+                c = static_cast<char>(hi * 16 + lo);
                 i += 2;
-                continue;
             }
         }
-        out.push_back(text[i]);
+        text[kept++] = c;
     }
-    return out;
+    text.resize(kept);
+}
+
+constexpr std::array<bool, 256> UnsafeCharacters() {
+    std::array<bool, 256> unsafe{};
+    for (std::size_t c = 0; c < unsafe.size(); ++c)
+        unsafe[c] = c <= 0x20 || c >= 0x7F;
+    for (const char c : std::string_view("<>\"{}|\\^[]`"))
+        unsafe[static_cast<unsigned char>(c)] = true;
+    return unsafe;
 }
 
 bool IsUnsafe(unsigned char c) {
-    return c <= 0x20 || c >= 0x7F || std::strchr("<>\"{}|\\^[]`", c) != nullptr;
+    static constexpr std::array<bool, 256> Unsafe = UnsafeCharacters();
+    return Unsafe[c];
 }
 
 void AppendEncoded(std::string &out, std::string_view text, DWORD flags) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    if (flags & ICU_NO_ENCODE) {
+        out += text;
+        return;
+    }
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         bool encode = false;
-        if (flags & ICU_NO_ENCODE)
-            encode = false;
-        else if (flags & ICU_ENCODE_SPACES_ONLY)
+        if (flags & ICU_ENCODE_SPACES_ONLY)
             encode = c == ' ';
         else if (c == '%')
             encode = (flags & ICU_ENCODE_PERCENT) != 0;
@@ -158,13 +171,26 @@ std::string RemoveDotSegments(std::string_view path) {
     return out;
 }
 
-// The path part of a hierarchical URL: dot segments removed, unsafe characters encoded.
-std::string CanonicalPath(std::string_view path, DWORD flags) {
-    const std::string clean = (flags & ICU_NO_META) ? std::string(path) : RemoveDotSegments(path);
-    std::string out;
-    out.reserve(clean.size() + clean.size() / 8);
-    AppendEncoded(out, clean, flags);
-    return out;
+// Whether a segment of a '/'-separated path is "." or "..": without one, removing the dot
+// segments gives the path as it is.
+bool HasDotSegment(std::string_view path) {
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = path.find('/', start);
+        const std::string_view segment = path.substr(start, slash - start);
+        if (segment == "." || segment == "..")
+            return true;
+        if (slash == std::string_view::npos)
+            return false;
+        start = slash + 1;
+    }
+}
+
+// Appends the path part of a hierarchical URL: dot segments removed, unsafe characters encoded.
+void AppendCanonicalPath(std::string &out, std::string_view path, DWORD flags) {
+    if ((flags & ICU_NO_META) || !HasDotSegment(path))
+        AppendEncoded(out, path, flags);
+    else
+        AppendEncoded(out, RemoveDotSegments(path), flags);
 }
 
 bool UsesBackslashAsSlash(std::string_view scheme) {
@@ -186,6 +212,7 @@ CanonicalUrl CanonicalFileUrl(std::string_view body, std::string_view suffix, DW
                        (afterSlashes[1] == ':' || afterSlashes[1] == '|') &&
                        (afterSlashes.size() == 2 || IsSlash(afterSlashes[2]));
     std::string out = "file://";
+    out.reserve(body.size() + body.size() / 8 + suffix.size() + 8);
     if (drive) {
         std::string path(afterSlashes.substr(2));
         for (char &c : path) {
@@ -194,7 +221,8 @@ CanonicalUrl CanonicalFileUrl(std::string_view body, std::string_view suffix, DW
         }
         if (path.empty())
             path = "/";
-        std::string canonical = CanonicalPath(path, flags);
+        std::string canonical;
+        AppendCanonicalPath(canonical, path, flags);
         for (char &c : canonical) {
             if (c == '/')
                 c = '\\';
@@ -221,7 +249,7 @@ CanonicalUrl CanonicalFileUrl(std::string_view body, std::string_view suffix, DW
         if (!EqualsIgnoringCase(host, "localhost"))
             out += host;
     }
-    out += CanonicalPath(path, flags);
+    AppendCanonicalPath(out, path, flags);
     out += suffix;
     return {out};
 }
@@ -248,12 +276,16 @@ CanonicalUrl CanonicalizeUrl(std::string_view url, DWORD flags) {
         return {scheme + ':' + std::string(rest)};
 
     // Browser mode: query and fragment stay exactly as given.
-    const std::size_t suffixStart = rest.find_first_of("?#");
+    // (find_first_of would call memchr on the set once for every character)
+    const auto suffixAt =
+        std::find_if(rest.begin(), rest.end(), [](char c) { return c == '?' || c == '#'; });
+    const std::size_t suffixStart =
+        suffixAt == rest.end() ? std::string_view::npos : std::size_t(suffixAt - rest.begin());
     const std::string_view suffix =
         suffixStart == std::string_view::npos ? std::string_view() : rest.substr(suffixStart);
     std::string body(rest.substr(0, suffixStart));
-    if (flags & ICU_DECODE)
-        body = Decode(body);
+    if ((flags & ICU_DECODE) && body.find('%') != std::string::npos)
+        Decode(body);
 
     if (drivePath)
         return CanonicalFileUrl(std::string(1, text[0]) + ':' + body, suffix, flags);
@@ -266,14 +298,17 @@ CanonicalUrl CanonicalizeUrl(std::string_view url, DWORD flags) {
                 c = '/';
         }
     }
-    std::string out = scheme + ':';
+    std::string out;
+    out.reserve(text.size() + text.size() / 8 + 2);
+    out += scheme;
+    out += ':';
     std::string_view path = body;
     if (path.starts_with("//")) {
         const std::size_t end = path.find('/', 2);
         out += path.substr(0, end);
         path = end == std::string_view::npos ? std::string_view("/") : path.substr(end);
     }
-    out += CanonicalPath(path, flags);
+    AppendCanonicalPath(out, path, flags);
     out += suffix;
     return {out};
 }

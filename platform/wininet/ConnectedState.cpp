@@ -1,13 +1,9 @@
 // The global connected state lives in the user's registry, so every process of the user sees
 // the same state and a change is visible to the next query of any of them.
 
-#include "platform/kernel/PlatformDir.h"
 #include "platform/registry/Registry.h"
-#include "platform/wininet/DirectoryWatch.h"
+#include "platform/registry/RegistryMemo.h"
 #include "platform/wininet/WinInet.h"
-
-#include <chrono>
-#include <mutex>
 
 namespace {
 
@@ -89,25 +85,11 @@ BOOL InternetSetOptionA(HINTERNET internet, DWORD option, void *buffer, DWORD le
 
 namespace platform {
 
-// The engine asks for every request, so the state read last is kept until a file of the platform
-// directory (where the registry stores live) changes. The watch is drained before reading, so a
-// write by any process that completed before the call is seen. A store's change becomes visible a
-// moment after its file is written (the commit is published after the journal write), so reads
-// stay fresh for a short while after the last change instead of trusting the first one.
+// The engine asks for every request, so the state read last is kept while the registry stays
+// unchanged: a write by any process is met by the next call.
 bool IsGlobalOffline() {
-    using Clock = std::chrono::steady_clock;
-    constexpr auto kSettle = std::chrono::milliseconds(200);
-    static std::mutex mutex;
-    static wininet::DirectoryWatch watch;
-    static Clock::time_point lastChange;
-    static bool offline = false;
-    const std::lock_guard lock(mutex);
-    const Clock::time_point now = Clock::now();
-    if (watch.Changed(PlatformDirectory()))
-        lastChange = now;
-    if (now - lastChange <= kSettle)
-        offline = ReadOffline();
-    return offline;
+    static registry::RegistryMemo<int, bool> state;
+    return state.Get(0, ReadOffline);
 }
 
 } // namespace platform

@@ -50,8 +50,8 @@ BOOL InternetSetOptionA(HINTERNET internet, DWORD option, void *buffer, DWORD le
 
 namespace platform {
 
-// True while the user's global state is "disconnected by the user"; read from the registry on
-// each call, so changes from other processes apply at once.
+// True while the user's global state is "disconnected by the user". The state read last is kept
+// while the registry is unchanged, so changes from other processes apply from the next call.
 bool IsGlobalOffline();
 
 } // namespace platform

@@ -42,36 +42,53 @@ class tst_RegistryDamage final : public QObject {
     Q_OBJECT
 
 private slots:
+    // warm: the keys were read (and so kept in the read cache) before the file was damaged.
     void damagedStoreIsReportedAndLeftAlone_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("warm");
         for (const char *file : {"user.db", "machine.db"}) {
-            for (const char *damage : {"short text", "long text", "truncated"})
-                QTest::addRow("%s, %s", file, damage) << QString(file) << QString(damage);
+            for (const char *damage : {"short text", "long text", "truncated"}) {
+                QTest::addRow("%s, %s", file, damage) << QString(file) << QString(damage) << false;
+                QTest::addRow("%s, %s, after reads", file, damage)
+                    << QString(file) << QString(damage) << true;
+            }
         }
     }
 
     void damagedStoreIsReportedAndLeftAlone() {
         QFETCH(QString, fileName);
         QFETCH(QString, damage);
+        QFETCH(bool, warm);
         FreshPlatformDir dir;
         const bool user = fileName == "user.db";
         const HKEY root = user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         const QString path = dir.file(fileName);
         QCOMPARE(PutString(HKEY_CURRENT_USER, "Software\\Classes\\userType", "", "u"),
                  ERROR_SUCCESS);
-        if (damage == "truncated") {
-            TestKey key;
+        TestKey key;
+        const std::string filler(200, 'x');
+        if (warm || damage == "truncated") {
             QCOMPARE(CreateKey(root, "Software\\Keep", key), ERROR_SUCCESS);
-            const std::string filler(200, 'x');
-            for (int i = 0; i < 200; ++i)
+            for (int i = 0; i < (damage == "truncated" ? 200 : 1); ++i)
                 QCOMPARE(SetString(key.get(), std::to_string(i).c_str(), filler), ERROR_SUCCESS);
             key.reset();
+        }
+        const auto warmUp = [&] {
+            if (warm) {
+                QCOMPARE(GetString(root, "Software\\Keep", "0"),
+                         std::optional<std::string>(filler));
+                QCOMPARE(SubKeyNames(root), std::vector<std::string>{"Software"});
+            }
+        };
+        if (damage == "truncated") {
             QVERIFY(Checkpoint(path));
             const QByteArray whole = FileBytes(path);
             QVERIFY(whole.size() > 16384);
+            warmUp();
             QVERIFY(WriteFile(path, whole.left(whole.size() / 2)));
         } else {
+            warmUp();
             const QByteArray text = "this is not a registry store\n";
             QVERIFY(WriteFile(path, damage == "short text" ? text : text.repeated(400)));
         }
@@ -83,7 +100,6 @@ private slots:
                                                               " is damaged: .+; using defaults$"));
         QTest::failOnWarning(QRegularExpression("damaged"));
 
-        TestKey key;
         QCOMPARE(OpenKey(root, "Software\\Keep", key), ERROR_FILE_NOT_FOUND);
         QCOMPARE(CreateKey(root, "Software\\New", key), ERROR_REGISTRY_CORRUPT);
         QCOMPARE(SetString(root, "v", "1"), ERROR_REGISTRY_CORRUPT);

@@ -125,7 +125,7 @@ void TestConnectedState::everyChangeIsSeen() {
         QCOMPARE(platform::IsGlobalOffline(), offline);
         QCOMPARE(platform::IsGlobalOffline(), offline);
     }
-    // After a quiet spell the state comes from the directory watch: changes still show.
+    // After a quiet spell the state kept from the last read answers: changes still show.
     for (const bool offline : {true, false}) {
         QCOMPARE(platform::IsGlobalOffline(), !offline);
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
