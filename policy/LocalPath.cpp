@@ -2,14 +2,23 @@
 
 #include "platform/wininet/WinInet.h"
 
+#include "platform/kernel/CodePage.h"
+
+#include <string_view>
 #include <vector>
 
 namespace localpath {
 
 namespace {
 
-// Offsets of the characters of text, stepping over double-byte characters as a whole.
+// Offsets of the characters of text, stepping over double-byte characters as a whole. In UTF-8
+// no byte of a multi-byte character is an ASCII byte, so bytes can be taken one by one.
 template <typename F> void ForEachChar(const std::string &text, UINT codePage, F &&f) {
+    if (codePage == CP_UTF8) {
+        for (size_t at = 0; at < text.size(); ++at)
+            f(at, size_t(1));
+        return;
+    }
     const char *begin = text.c_str();
     const char *end = begin + text.size();
     for (const char *p = begin; p < end;) {
@@ -34,25 +43,24 @@ std::string ReplaceSeparator(const std::string &text, char from, char to, UINT c
 
 std::string RemoveDotSegments(const std::string &path, const LocalPathStyle &style,
                               bool slashIsSeparator) {
-    std::vector<std::string> segments;
-    std::string current;
+    const std::string_view text(path);
+    std::vector<std::string_view> segments;
+    size_t start = 0;
     ForEachChar(path, style.codePage, [&](size_t at, size_t len) {
         const char c = path[at];
         if (len == 1 && (c == style.separator || (slashIsSeparator && c == '/'))) {
-            segments.push_back(std::move(current));
-            current.clear();
-        } else {
-            current.append(path, at, len);
+            segments.push_back(text.substr(start, at - start));
+            start = at + 1;
         }
     });
-    segments.push_back(std::move(current));
+    segments.push_back(text.substr(start));
 
     // segments[0] is the root part ("" for "/x", "C:" for "C:\x"); the last one is the name
     // after the final separator ("" when the path ends with one).
-    std::vector<std::string> kept{segments.front()};
+    std::vector<std::string_view> kept{segments.front()};
     bool trailing = false;
     for (size_t i = 1; i < segments.size(); ++i) {
-        const std::string &s = segments[i];
+        const std::string_view s = segments[i];
         const bool last = i + 1 == segments.size();
         if (s == ".") {
             trailing = last;
@@ -67,9 +75,13 @@ std::string RemoveDotSegments(const std::string &path, const LocalPathStyle &sty
             trailing = false;
         }
     }
-    std::string out = kept.front();
-    for (size_t i = 1; i < kept.size(); ++i)
-        out += style.separator + kept[i];
+    std::string out;
+    out.reserve(path.size() + 1);
+    out.append(kept.front());
+    for (size_t i = 1; i < kept.size(); ++i) {
+        out += style.separator;
+        out.append(kept[i]);
+    }
     if (trailing || (kept.size() == 1 && segments.size() > 1))
         out += style.separator;
     return out;
