@@ -114,6 +114,10 @@ void TWebBrowser::ConnectDownloads() {
                     m_downloads->Resume(download))
                     return;
                 const QUrl url = download->url();
+                // Content the page made itself takes the zone of the page on screen.
+                CheckCommit();
+                const QUrl &page = m_documents.Current().address;
+                const QUrl judged = engine::IsMadeByPage(url) && !page.isEmpty() ? page : url;
                 bool cancel = false;
                 // Gone offline since the request left: nothing more is taken from the network.
                 const bool offline = engine::IsNetworkUrl(url) && IsOffline();
@@ -123,7 +127,7 @@ void TWebBrowser::ConnectDownloads() {
                     if (offline)
                         ReportBlocked(url, 0);
                     download->cancel();
-                } else if (!m_security->Allows(url, URLACTION_SHELL_FILE_DOWNLOAD)) {
+                } else if (!m_security->Allows(judged, URLACTION_SHELL_FILE_DOWNLOAD)) {
                     ReportBlocked(url, URLACTION_SHELL_FILE_DOWNLOAD);
                     download->cancel();
                 } else {

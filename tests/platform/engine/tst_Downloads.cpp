@@ -79,6 +79,8 @@ private slots:
     void downloadInProgressIsRemovedWithTheControl();
     void downloadLinkWhileOffline_data();
     void downloadLinkWhileOffline();
+    void pageMadeDownloadTakesThePagesZone_data();
+    void pageMadeDownloadTakesThePagesZone();
     void backgroundSoundsAreNotFetched();
 
 private:
@@ -358,6 +360,57 @@ void TestDownloads::downloadLinkWhileOffline() {
         QVERIFY(WaitFinished());
     QCOMPARE(m_server.requests.size() - before, offline ? 0 : 1);
     QCOMPARE(Files(), offline ? QStringList() : QStringList{u"file.bin"_qs});
+}
+
+void TestDownloads::pageMadeDownloadTakesThePagesZone_data() {
+    QTest::addColumn<QString>("folder"); // downloads are refused in "restricted"
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<bool>("offline");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("restricted page, data:") << u"restricted"_qs << u"data"_qs << false << false;
+    QTest::newRow("restricted page, data:, offline")
+        << u"restricted"_qs << u"data"_qs << true << false;
+    QTest::newRow("restricted page, blob:") << u"restricted"_qs << u"blob"_qs << false << false;
+    QTest::newRow("allowed page, data:") << u"open"_qs << u"data"_qs << false << true;
+    QTest::newRow("allowed page, blob:, offline") << u"open"_qs << u"blob"_qs << true << true;
+}
+
+void TestDownloads::pageMadeDownloadTakesThePagesZone() {
+    QFETCH(QString, folder);
+    QFETCH(QString, scheme);
+    QFETCH(bool, offline);
+    QFETCH(bool, saved);
+    QTemporaryDir site;
+    const QDir dir(site.path());
+    QVERIFY(dir.mkpath(folder));
+    QFile page(dir.filePath(folder + u"/made.html"_qs));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    // One click saves what the page made: a data: URL, or a blob: URL its script makes.
+    page.write("<title>made</title><a id='made' download='made.bin' "
+               "style='display:block;width:300px;height:200px' "
+               "href='data:application/octet-stream;base64,bWFkZSBieSB0aGUgcGFnZQ=='>file</a>"
+               "<script>if (location.search === '?blob') document.getElementById('made').href = "
+               "URL.createObjectURL(new Blob(['made by the page']));</script>");
+    page.close();
+    QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(page.fileName()).toString() + u"?"_qs + scheme),
+             u"made"_qs);
+    m_f->browser->SetOffline(offline);
+    QWidget *view = m_f->browser->findChild<QWebEngineView *>()->focusProxy();
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(50, 50));
+    if (saved) {
+        QVERIFY(WaitFinished());
+        QVERIFY(m_finished[0].saved);
+        QFile file(Downloads().filePath(u"made.bin"_qs));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("made by the page"));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(m_f->WasBlocked(scheme + u":"_qs, URLACTION_SHELL_FILE_DOWNLOAD),
+                                 kLoadTimeout);
+        QVERIFY(m_finished.isEmpty());
+        QCOMPARE(Files(), QStringList());
+    }
+    // Asked for the page that made it: a data: or blob: URL has no zone of its own.
+    QVERIFY(m_f->manager->WasAsked(URLACTION_SHELL_FILE_DOWNLOAD, folder + u"/made.html"_qs));
 }
 
 void TestDownloads::backgroundSoundsAreNotFetched() {
