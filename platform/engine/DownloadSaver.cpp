@@ -92,13 +92,19 @@ DownloadSaver::~DownloadSaver() {
 }
 
 bool DownloadSaver::Resume(QWebEngineDownloadRequest *download) {
-    for (Active &active : m_active) {
+    for (qsizetype i = 0; i < m_active.size(); ++i) {
+        Active &active = m_active[i];
         if (active.id != download->id())
             continue;
         if (active.download)
             active.download->disconnect(this);
         active.download = download;
-        Accept(download, active.path);
+        if (Continues(active.url)) {
+            Accept(download, active.path);
+        } else {
+            download->cancel();
+            Finished(m_active.takeAt(i), false);
+        }
         return true;
     }
     return false;
@@ -121,6 +127,12 @@ void DownloadSaver::Accept(QWebEngineDownloadRequest *download, const QString &p
                     }
                 }
             });
+    // The engine sends the request that resumes an interrupted download once this returns.
+    connect(download, &QWebEngineDownloadRequest::interruptReasonChanged, this, [this, download] {
+        if (download->interruptReason() != QWebEngineDownloadRequest::NoReason &&
+            !IsFinal(download->state()) && !Continues(download->url()))
+            download->cancel();
+    });
     download->accept();
 }
 

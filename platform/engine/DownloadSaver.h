@@ -50,9 +50,13 @@ public:
     void Save(QWebEngineDownloadRequest *download, bool silent);
 
     // The engine resumes an interrupted download as a new request with the same id: it goes on
-    // into the same file. False for a download that is not under way.
+    // into the same file, unless MayContinue refuses (then it is cancelled). False for a download
+    // that is not under way.
     bool Resume(QWebEngineDownloadRequest *download);
 
+    // Asked when a download under way is interrupted, before the engine resumes it by itself
+    // with a new request, and when a resumed one arrives: false cancels it.
+    std::function<bool(const QUrl &url)> MayContinue;
     std::function<void(QString &path, bool &cancel)> ChoosePath;
     std::function<void(const QString &text)> OnStatus;
     // Every saved, failed or cancelled download, silent or not; path is empty when the
@@ -69,6 +73,7 @@ private:
         bool reserved = false; // the file at path was created here
     };
     void Accept(QWebEngineDownloadRequest *download, const QString &path);
+    bool Continues(const QUrl &url) const { return !MayContinue || MayContinue(url); }
     void Finished(const Active &active, bool saved);
     void Status(bool silent, const QString &text) const;
 

@@ -61,7 +61,8 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     // Zones decide what a local page may load, not the engine's blanket rule for file pages.
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    m_page->setUrlRequestInterceptor(m_interceptor.get());
+    // On the profile, the control's own: it sees the requests of workers too, which have no page.
+    m_profile->setUrlRequestInterceptor(m_interceptor.get());
     m_interceptor->Decide = [this](const engine::Request &request) {
         return DecideRequest(request);
     };
