@@ -10,6 +10,7 @@
 #include "platform/engine/HostInput.h"
 #include "platform/engine/RequestInterceptor.h"
 #include "platform/engine/SecurityChain.h"
+#include "platform/engine/WebRtcRemoval.h"
 #include "platform/wininet/WinInet.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());
     m_engineUserAgent = m_profile->httpUserAgent();
     m_profile->setHttpAcceptLanguage(QLocale().bcp47Name()); // the program's language
+    engine::RemoveWebRtc(m_profile.get());
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);

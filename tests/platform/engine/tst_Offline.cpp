@@ -1,6 +1,7 @@
 // What runs outside the page's frames on the real engine. The requests of service, shared and
 // dedicated workers follow the rules of the document on screen and leave nothing once the control
-// is offline; WebRTC sends no datagram, online or offline, whichever world asks for it.
+// is offline; WebRTC sends no datagram, online or offline, whichever world asks for it, and the
+// page's own scripts find no interface to make a peer connection with.
 
 #include "BrowserFixture.h"
 #include "TestHttpServer.h"
@@ -10,6 +11,8 @@
 
 #include <QFile>
 #include <QNetworkDatagram>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QWebEnginePage>
@@ -58,12 +61,23 @@ const QByteArray kSharedWorker =
 const QByteArray kDedicatedWorker = kAnswer + "onmessage = e => answer(e.data).then(postMessage);";
 const QByteArray kScript = "Content-Type: text/javascript\r\n";
 
-// gather(make) makes a peer connection with a STUN server and gathers its candidates: the title
-// becomes "unavailable" when make() cannot make one, else "gathered" once gathering completes.
-const QString kPeerScript = uR"(
+// The ICE servers of every peer connection here: a STUN server on UDP port %1 and a TURN server
+// over TCP on port %2, both on the loopback interface.
+const QString kIceServers =
+    u"{iceServers: [{urls: 'stun:127.0.0.1:%1'},"
+    " {urls: 'turn:127.0.0.1:%2?transport=tcp', username: 'u', credential: 'c'}]}"_qs;
+
+// A page whose inline script tries to make a peer connection before anything else.
+const QString kPeerPage = u"<!DOCTYPE html><html><head><title>peer</title><script>"
+                          "try { window.early = new RTCPeerConnection(%1); } catch (e) {}"
+                          "</script></head><body>peer</body></html>"_qs;
+
+// gather(make) gathers the candidates of the peer connection make(config) gives: the title
+// becomes "unavailable" when there is none, else "gathered" once gathering completes.
+const QString kGather = uR"(
 var gather = make => {
   let pc;
-  try { pc = make({iceServers: [{urls: 'stun:127.0.0.1:%1'}]}); }
+  try { pc = make(%1); }
   catch (e) { document.title = 'unavailable'; return; }
   pc.createDataChannel('probe');
   pc.onicegatheringstatechange = () => {
@@ -163,27 +177,29 @@ void TestOffline::webRtcSendsNothing_data() {
     QTest::addColumn<QString>("make");
     QTest::addColumn<quint32>("world");
     QTest::addColumn<bool>("offline");
-    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("removed"); // the attempt finds no interface to make one with
     const quint32 page = QWebEngineScript::MainWorld;
     const QString own = u"config => new RTCPeerConnection(config)"_qs;
-    QTest::newRow("the page's constructor, offline") << own << page << true << u"unavailable"_qs;
-    QTest::newRow("the page's constructor, online") << own << page << false << u"unavailable"_qs;
-    QTest::newRow("the prefixed constructor")
-        << u"config => new webkitRTCPeerConnection(config)"_qs << page << true << u"unavailable"_qs;
-    QTest::newRow("the constructor of a frame the page makes")
+    QTest::newRow("the page's interface, offline") << own << page << true << true;
+    QTest::newRow("the page's interface, online") << own << page << false << true;
+    QTest::newRow("the prefixed interface")
+        << u"config => new webkitRTCPeerConnection(config)"_qs << page << true << true;
+    QTest::newRow("the page's first inline script")
+        << u"() => { if (!window.early) throw 0; return window.early; }"_qs << page << true << true;
+    // Reachable for a moment after the page makes the frame; UDP stays closed.
+    QTest::newRow("the interface of a frame the page has just made")
         << u"config => { const f = document.createElement('iframe');"
            " document.body.appendChild(f); return new f.contentWindow.RTCPeerConnection(config); }"_qs
-        << page << true << u"unavailable"_qs;
-    // A world of the control's own keeps the interface; the engine still sends nothing.
-    QTest::newRow("a world the page cannot reach")
-        << own << quint32(QWebEngineScript::ApplicationWorld) << true << u"gathered"_qs;
+        << page << true << false;
+    QTest::newRow("a world of the control's own")
+        << own << quint32(QWebEngineScript::ApplicationWorld) << true << false;
 }
 
 void TestOffline::webRtcSendsNothing() {
     QFETCH(QString, make);
     QFETCH(quint32, world);
     QFETCH(bool, offline);
-    QFETCH(QString, title);
+    QFETCH(bool, removed);
     QUdpSocket stun;
     QVERIFY(stun.bind(QHostAddress::LocalHost, 0));
     int datagrams = 0;
@@ -193,20 +209,32 @@ void TestOffline::webRtcSendsNothing() {
             ++datagrams;
         }
     });
+    QTcpServer turn;
+    QVERIFY(turn.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    connect(&turn, &QTcpServer::newConnection, this, [&] {
+        while (QTcpSocket *socket = turn.nextPendingConnection()) {
+            ++connections;
+            socket->abort();
+        }
+    });
+    const QString servers = kIceServers.arg(stun.localPort()).arg(turn.serverPort());
     QTemporaryDir site;
     QFile file(site.filePath(u"peer.html"_qs));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("<!DOCTYPE html><html><head><title>peer</title></head><body>peer</body></html>");
+    file.write(kPeerPage.arg(servers).toUtf8());
     file.close();
     SetGlobalOffline(offline);
     QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(file.fileName()).toString()), u"peer"_qs);
 
-    const QString script = kPeerScript.arg(stun.localPort()) + u"gather("_qs + make + u");"_qs;
+    const QString script = kGather.arg(servers) + u"gather("_qs + make + u");"_qs;
     const QString shown = RunUntilTitle(script, world, {u"unavailable"_qs, u"gathered"_qs},
                                         [&] { return datagrams > 0; });
     SetGlobalOffline(false);
     QCOMPARE(datagrams, 0);
-    QCOMPARE(shown, title);
+    QCOMPARE(shown, removed ? u"unavailable"_qs : u"gathered"_qs);
+    if (removed)
+        QCOMPARE(connections, 0);
 }
 
 QTEST_MAIN(TestOffline)
