@@ -7,6 +7,7 @@
 
 #include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "platform/engine/FileNames.h"
 
 #include <QDir>
 #include <QFile>
