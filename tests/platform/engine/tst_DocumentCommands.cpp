@@ -15,11 +15,15 @@
 #include <QLineEdit>
 #include <QPdfDocument>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 #include <numeric>
 #include <vector>
@@ -197,18 +201,26 @@ void TestDocumentCommands::silentSaveAsNeverOverwrites() {
     QVERIFY(documents.mkdir(u"text (2)_files"_qs));
 
     LoadText(); // titled "text"
-    const QStringList expected{u"text (1).html"_qs, u"text (3).html"_qs};
-    for (const QString &name : expected) {
+    // The engine gives up a save still running when the next one starts: each is awaited.
+    QList<QPointer<QWebEngineDownloadRequest>> saves;
+    connect(Browser().findChild<QWebEnginePage *>()->profile(),
+            &QWebEngineProfile::downloadRequested, this,
+            [&](QWebEngineDownloadRequest *save) { saves.append(save); });
+    const QStringList names{u"text (1).html"_qs, u"text (3).html"_qs};
+    for (qsizetype i = 0; i < names.size(); ++i) {
         QCOMPARE(Browser().ExecWB(OLECMDID_SAVEAS, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr),
                  S_OK);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return ReadFile(documents.filePath(name)).contains("Some text to select."); },
-            kLoadTimeout));
+        QTRY_VERIFY_WITH_TIMEOUT(saves.size() > i && saves[i] && saves[i]->isFinished(),
+                                 kLoadTimeout);
+        QCOMPARE(saves[i]->state(), QWebEngineDownloadRequest::DownloadCompleted);
+        QCOMPARE(saves[i]->downloadFileName(), names[i]);
+        QVERIFY(ReadFile(documents.filePath(names[i])).contains("Some text to select."));
     }
     QCOMPARE(ReadFile(documents.filePath(u"text.html"_qs)), QByteArray("old bytes"));
     QCOMPARE(QDir(documents.filePath(u"text (2)_files"_qs)).isEmpty(), true);
-    QCOMPARE(documents.entryList(QDir::Files),
-             (QStringList{u"text (1).html"_qs, u"text (3).html"_qs, u"text.html"_qs}));
+    QCOMPARE(documents.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{u"text (1).html"_qs, u"text (2)_files"_qs, u"text (3).html"_qs,
+                          u"text.html"_qs}));
 }
 
 void TestDocumentCommands::propertiesShowTheSnapshot() {
