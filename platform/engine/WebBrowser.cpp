@@ -10,6 +10,7 @@
 #include "platform/engine/HostInput.h"
 #include "platform/engine/RequestInterceptor.h"
 #include "platform/engine/SecurityChain.h"
+#include "platform/engine/WebRtcRemoval.h"
 #include "platform/wininet/WinInet.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());
     m_engineUserAgent = m_profile->httpUserAgent();
     m_profile->setHttpAcceptLanguage(QLocale().bcp47Name()); // the program's language
+    engine::RemoveWebRtc(m_profile.get());
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);
@@ -67,7 +69,8 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     // of the user's files is judged per request by its site (LocalSite.h).
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    m_page->setUrlRequestInterceptor(m_interceptor.get());
+    // On the profile, the control's own: it sees the requests of workers too, which have no page.
+    m_profile->setUrlRequestInterceptor(m_interceptor.get());
     m_interceptor->Decide = [this](const engine::Request &request) {
         return DecideRequest(request);
     };

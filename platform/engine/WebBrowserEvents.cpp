@@ -103,6 +103,13 @@ void TWebBrowser::ConnectDownloads() {
         if (OnStatusTextChange)
             OnStatusTextChange(this, text);
     };
+    // Offline, nothing more is fetched for a download under way.
+    m_downloads->MayContinue = [this](const QUrl &url) {
+        const bool offline = engine::IsNetworkUrl(url) && IsOffline();
+        if (offline)
+            ReportBlocked(url, 0);
+        return !offline;
+    };
     m_downloads->OnFinished = [this](const QUrl &url, const QString &path, bool saved) {
         if (OnDownloadFinished)
             OnDownloadFinished(this, url.toString(QUrl::FullyEncoded), path, saved);

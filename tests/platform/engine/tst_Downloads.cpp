@@ -7,6 +7,7 @@
 
 #include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "platform/engine/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,56 @@ private:
     QTcpServer m_server;
 };
 
+// Serves one attachment that the engine can resume: the first answer carries a validator and
+// half the body, and its connection drops on Drop(); a request for the rest (a range) gets it.
+class ResumableServer final : public QObject {
+public:
+    ResumableServer() {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
+            }
+        });
+    }
+    QString Url() const { return u"http://127.0.0.1:%1/resumable"_qs.arg(m_server.serverPort()); }
+    void Drop() {
+        if (m_first)
+            m_first->abort();
+    }
+
+    int connections = 0;
+    QList<QByteArray> requests; // the request heads
+    bool partSent = false;
+
+private:
+    void Answer(QTcpSocket *socket) {
+        const QByteArray head = socket->readAll();
+        requests.append(head);
+        const QByteArray validators = "ETag: \"v1\"\r\nLast-Modified: Mon, 01 Jan 2024 00:00:00 "
+                                      "GMT\r\nAccept-Ranges: bytes\r\n";
+        const qsizetype half = kBody.size() / 2;
+        if (!head.toLower().contains("\r\nrange:")) {
+            socket->write("HTTP/1.1 200 OK\r\n" + Attachment("resumed.bin") + validators +
+                          "Content-Length: " + QByteArray::number(kBody.size()) + "\r\n\r\n" +
+                          kBody.left(half));
+            m_first = socket;
+            partSent = true;
+            return;
+        }
+        socket->write("HTTP/1.1 206 Partial Content\r\n" + Attachment("resumed.bin") + validators +
+                      "Content-Range: bytes " + QByteArray::number(half) + "-" +
+                      QByteArray::number(kBody.size() - 1) + "/" +
+                      QByteArray::number(kBody.size()) + "\r\nContent-Length: " +
+                      QByteArray::number(kBody.size() - half) + "\r\n\r\n" + kBody.mid(half));
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_first;
+};
+
 struct Finished {
     QString url;
     QString path;
@@ -81,6 +132,8 @@ private slots:
     void downloadLinkWhileOffline();
     void pageMadeDownloadTakesThePagesZone_data();
     void pageMadeDownloadTakesThePagesZone();
+    void resumedDownloadWhileOffline_data();
+    void resumedDownloadWhileOffline();
     void backgroundSoundsAreNotFetched();
 
 private:
@@ -411,6 +464,35 @@ void TestDownloads::pageMadeDownloadTakesThePagesZone() {
     }
     // Asked for the page that made it: a data: or blob: URL has no zone of its own.
     QVERIFY(m_f->manager->WasAsked(URLACTION_SHELL_FILE_DOWNLOAD, folder + u"/made.html"_qs));
+}
+
+void TestDownloads::resumedDownloadWhileOffline_data() {
+    QTest::addColumn<bool>("offline");
+    QTest::newRow("online: the engine resumes it") << false;
+    QTest::newRow("offline: nothing is fetched") << true;
+}
+
+void TestDownloads::resumedDownloadWhileOffline() {
+    QFETCH(bool, offline);
+    ResumableServer server;
+    QCOMPARE(m_f->browser->Navigate(server.Url()), S_OK);
+    // Under way: the engine writes its partial file once the first part has come.
+    QTRY_VERIFY_WITH_TIMEOUT(server.partSent && Files().contains(u"resumed.bin.download"_qs),
+                             kLoadTimeout);
+    m_f->browser->SetOffline(offline);
+    server.Drop();
+    QVERIFY(WaitFinished());
+    QCOMPARE(server.requests.size(), offline ? 1 : 2);
+    QCOMPARE(m_finished[0].saved, !offline);
+    if (offline) {
+        QCOMPARE(server.connections, 1);
+        QVERIFY(m_f->WasBlocked(server.Url(), 0));
+        QCOMPARE(Files(), QStringList());
+    } else {
+        QFile saved(Downloads().filePath(u"resumed.bin"_qs));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), kBody);
+    }
 }
 
 void TestDownloads::backgroundSoundsAreNotFetched() {
