@@ -209,7 +209,7 @@ private slots:
         FForm->SecurityCategories.set(scScript);
         FForm->txtMessage->setText(u"前のページ"_qs);
         FForm->txtMessage->setVisible(true);
-        FForm->Refresh();
+        FForm->ToolButton1Click();
         QVERIFY(!FForm->ProgressBar1->isHidden());
         QVERIFY(FForm->txtMessage->isHidden() && FForm->txtMessage->text().isEmpty());
         QCOMPARE(FForm->CurrentZone, -1);
