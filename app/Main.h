@@ -128,6 +128,9 @@ public:
     QColorDialog *ColorDialog1 = nullptr;
     TImageList *imgMenu4 = nullptr, *imgSecurityZone = nullptr, *SecurityImage = nullptr;
 
+    // StatusBar1's panels, left to right.
+    enum TPanelIndex : int { spPageDate = 0, spCategories = 1, spStatusText = 2, spZone = 3 };
+
     // --- Start-up (MainStartup.cpp) ------------------------------------------------------------
     // The window's creation: the browser host, its events, the settings, the zone list and the
     // command line (arguments without the program name; automation: no navigation).

@@ -7,8 +7,8 @@
 #include "app/StatusPanels.h"
 #include "host/WebBrowserSecure.h"
 #include "options/appoption.h"
-#include "platform/com/KnownGuids.h"
 #include "platform/engine/EngineConstants.h"
+#include "platform/engine/HtmlInterfaces.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,12 +85,12 @@ void TForm1::WebBrowser1ShowMessage(TWebBrowserSecure *, HWND, LPOLESTR lpstrTex
                                     DWORD dwType, LPOLESTR, DWORD, LRESULT &plResult,
                                     bool &handled) {
     const QString message = lpstrText ? QString::fromUtf16(lpstrText) : QString();
-    if (!AppOption->ShowMessage() && (dwType & 0xF) == 0) {
+    if (!AppOption->ShowMessage() && (dwType & MB_TYPEMASK) == MB_OK) {
         handled = true;
         // The strip lies in Panel1's layout, which gives it Panel1's width.
         txtMessage->setText(message);
         txtMessage->setVisible(!message.isEmpty());
-        plResult = 1;
+        plResult = IDOK;
     }
     if (AppOption->DebugEnable())
         LogLine(message);
@@ -106,7 +106,7 @@ void TForm1::WebBrowser1BeforeNavigate2(TWebBrowser *, IDispatch *pDisp, const Q
         return;
     StartBusy();
     TPageState::Reset();
-    SetPanelText(0, QString());
+    SetPanelText(spPageDate, QString());
     StatusBar1->update();
 }
 
@@ -120,15 +120,12 @@ void TForm1::WebBrowser1DocumentComplete(TWebBrowser *, IDispatch *, const QStri
         return;
     StopBusy();
     CurrentZone = -1;
-    void *html = nullptr;
-    const bool isHtml = SUCCEEDED(document->QueryInterface(IID_IHTMLDocument2, &html));
-    if (html)
-        static_cast<IUnknown *>(html)->Release();
-    EnablePageCommands(isHtml);
+    ComPtr<engine::IHTMLDocument2> html;
+    EnablePageCommands(SUCCEEDED(ComPtr<IDispatch>(document).As(html)));
     // The page summary, the held colour and panel 0's page date are applied here.
     StatusBar1->update();
-    StatusBar1->Panel(1)->update();
-    StatusBar1->Panel(3)->update();
+    StatusBar1->Panel(spCategories)->update();
+    StatusBar1->Panel(spZone)->update();
 }
 
 // The address box shows the top-level page's location, also when a frame reports.
@@ -148,7 +145,7 @@ void TForm1::WebBrowser1DownloadComplete(TWebBrowser *) {
 
 void TForm1::WebBrowser1StatusTextChange(TWebBrowser *, const QString &Text) {
     if (StatusBar1->isVisibleTo(this))
-        SetPanelText(2, Text);
+        SetPanelText(spStatusText, Text);
 }
 
 void TForm1::WebBrowser1TitleChange(TWebBrowser *, const QString &Text) {
@@ -162,7 +159,7 @@ void TForm1::WebBrowser1TitleChange(TWebBrowser *, const QString &Text) {
     if (CurrentZone == -1)
         CurrentZone = ZoneForUrl(location);
     StatusBar1->update();
-    StatusBar1->Panel(3)->update();
+    StatusBar1->Panel(spZone)->update();
     RecordVisit(location);
 }
 

@@ -121,7 +121,8 @@ void TForm1::WebBrowser1CommandStateChange(TWebBrowser *, LONG Command, bool Ena
 
 void TForm1::WebBrowser1Accelerator(TWebBrowserSecure *, const MSG &lpMsg, const GUID &, DWORD,
                                     bool &Done) {
-    if (lpMsg.message == WM_SYSKEYDOWN && lpMsg.wParam == 0x44) { // Alt+D
+    // A letter key's virtual-key code is its upper-case character.
+    if (lpMsg.message == WM_SYSKEYDOWN && lpMsg.wParam == WPARAM('D')) { // Alt+D
         FocusAddressBox();
         Done = true;
     }

@@ -50,14 +50,14 @@ void TForm1::WireStatusBar() {
         std::string hint;
         if (zonedisplay::PanelHint(zonedisplay::PanelAt(widths, event.pos().x()),
                                    PageDateText.toStdString(), SecurityCategories,
-                                   StatusBar1->Panel(2)->Text().toStdString(), hint))
+                                   StatusBar1->Panel(spStatusText)->Text().toStdString(), hint))
             StatusBar1->setToolTip(QString::fromStdString(hint));
         QToolTip::showText(event.globalPos(), StatusBar1->toolTip(), StatusBar1);
     }));
-    StatusBar1->Panel(3)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
+    StatusBar1->Panel(spZone)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
         DrawZonePanel(p, r);
     };
-    StatusBar1->Panel(1)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
+    StatusBar1->Panel(spCategories)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
         DrawCategoryPanel(p, r);
     };
 }
@@ -80,7 +80,7 @@ void TForm1::DrawZonePanel(QPainter &painter, const QRect &rect) {
     painter.drawText(QRect(rect.left() + icon.width(), rect.top() + 2, rect.width() - icon.width(),
                            rect.height() - 2),
                      Qt::AlignLeft | Qt::AlignTop, ZoneNames.value(index));
-    DescribePanel(3, ZoneNames.value(index));
+    DescribePanel(spZone, ZoneNames.value(index));
 }
 
 void TForm1::DrawCategoryPanel(QPainter &painter, const QRect &rect) {
@@ -92,7 +92,8 @@ void TForm1::DrawCategoryPanel(QPainter &painter, const QRect &rect) {
                                        rect.top() - 2 + (rect.height() - picture.height() + 4) / 2),
                                 picture));
     }
-    DescribePanel(1, QString::fromStdString(zonedisplay::CategoryNames(SecurityCategories)));
+    DescribePanel(spCategories,
+                  QString::fromStdString(zonedisplay::CategoryNames(SecurityCategories)));
 }
 
 void TForm1::SetPanelText(int index, const QString &text) {
@@ -109,7 +110,7 @@ void TForm1::DescribePanel(int index, const QString &shown) {
     for (int i = 0; i < StatusBar1->PanelCount(); ++i) {
         std::string hint;
         zonedisplay::PanelHint(i + 1, PageDateText.toStdString(), SecurityCategories,
-                               StatusBar1->Panel(2)->Text().toStdString(), hint);
+                               StatusBar1->Panel(spStatusText)->Text().toStdString(), hint);
         TStatusPanel *panel = StatusBar1->Panel(i);
         if (const QString description = QString::fromStdString(hint);
             panel->accessibleDescription() != description)

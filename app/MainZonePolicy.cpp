@@ -15,7 +15,7 @@ HRESULT TForm1::WebBrowser1ProcessUrlAction(TWebBrowserSecure *, const QString &
     if (!SecurityCategories.test(size_t(category))) {
         SecurityCategories.set(size_t(category));
         StatusBar1->update();
-        StatusBar1->Panel(1)->update();
+        StatusBar1->Panel(spCategories)->update();
     }
     // The log window's security list gets the action here once that window exists.
     handled = false;

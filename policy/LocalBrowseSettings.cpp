@@ -1,5 +1,6 @@
 #include "policy/LocalBrowseSettings.h"
 
+#include "platform/urlmon/Zones.h"
 #include "policy/LocalPath.h"
 
 #include <cstdlib>
@@ -8,7 +9,7 @@ namespace {
 constexpr const char *kLocalBrowse = "LocalBrowse";
 constexpr const char *kSecurityOption = "SecurityOption";
 constexpr DWORD kDefaultDownloadControl = 0x10; // DLCTL_DLIMAGES
-constexpr int kDefaultZone = 3;                 // Internet
+constexpr int kDefaultZone = URLZONE_INTERNET;
 } // namespace
 
 TLocalBrowseSettings::TLocalBrowseSettings(TRegistryIniFile &reader, TRegistryIniFile &writer,

@@ -9,6 +9,7 @@
 #include "host/WebBrowserSecure.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "platform/urlmon/UrlActions.h"
 #include "policy/LocalBrowseSettings.h"
 
 #include <QAccessible>
@@ -30,9 +31,6 @@
 #include <string>
 
 namespace {
-
-constexpr DWORD kUrlActionScriptRun = 0x1400;
-constexpr DWORD kUrlActionCookies = 0x1A02;
 
 std::u16string Wide(const QString &text) {
     return text.toStdU16String();
@@ -305,7 +303,7 @@ private slots:
 
     // Actions are recorded by category and always left to the platform.
     void processUrlActionRecordsCategories() {
-        for (DWORD action : {kUrlActionScriptRun, kUrlActionScriptRun, kUrlActionCookies}) {
+        for (DWORD action : {URLACTION_SCRIPT_RUN, URLACTION_SCRIPT_RUN, URLACTION_COOKIES}) {
             bool handled = true;
             const HRESULT hr = Host()->OnProcessUrlAction(Host(), u"http://a.example/"_qs, action,
                                                           nullptr, 0, nullptr, 0, 0, 0, handled);

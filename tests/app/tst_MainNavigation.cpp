@@ -280,9 +280,9 @@ void TestMainNavigation::pageAccelerator_data() {
     QTest::addColumn<uint>("message");
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("done");
-    QTest::newRow("system key D") << WM_SYSKEYDOWN << 0x44 << true;
-    QTest::newRow("plain key D") << WM_KEYDOWN << 0x44 << false;
-    QTest::newRow("system key E") << WM_SYSKEYDOWN << 0x45 << false;
+    QTest::newRow("system key D") << WM_SYSKEYDOWN << int('D') << true;
+    QTest::newRow("plain key D") << WM_KEYDOWN << int('D') << false;
+    QTest::newRow("system key E") << WM_SYSKEYDOWN << int('E') << false;
 }
 
 // The host's accelerator event: only Alt+D is taken, and it focuses the address box.
