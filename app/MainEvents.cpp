@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "app/StatusPanels.h"
 #include "host/WebBrowserSecure.h"
+#include "options/OptionKey.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineConstants.h"
 #include "platform/engine/HtmlInterfaces.h"
@@ -189,7 +190,7 @@ void TForm1::WebBrowser1ToolBar(TWebBrowser *, bool Visible) {
 void TForm1::WebBrowser1StatusBar(TWebBrowser *, bool Visible) {
     StatusBar1->setVisible(Visible);
     StatusBar3->setChecked(Visible);
-    MainIniWriter->WriteBool("Window", "StatusBar", Visible);
+    optionkey::StatusBar.Write(*MainIniWriter, Visible);
 }
 
 void TForm1::WebBrowser1MenuBar(TWebBrowser *, bool Visible) {
