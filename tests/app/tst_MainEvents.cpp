@@ -11,6 +11,8 @@
 #include "platform/engine/EngineEnvironment.h"
 #include "platform/urlmon/UrlActions.h"
 #include "policy/LocalBrowseSettings.h"
+#include "tests/support/FixtureSite.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -105,7 +107,6 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY(FPlatform.isValid() && FWeb.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
         appoption::Initialize();
         InitializeMainUnit();
     }
@@ -550,11 +551,10 @@ private:
     TWebBrowserSecure *Host() const { return FForm->BrowserHost; }
     // Writes a page into the web directory; its file: URL.
     QString WritePage(const QString &name, const QByteArray &body) {
-        QFile page(FWeb.filePath(name));
-        if (!page.open(QIODevice::WriteOnly))
+        const QString path = FWeb.filePath(name);
+        if (!WriteFile(path, "<!DOCTYPE html><meta charset='utf-8'>" + body))
             return {};
-        page.write("<!DOCTYPE html><meta charset='utf-8'>" + body);
-        return QUrl::fromLocalFile(page.fileName()).toString();
+        return QUrl::fromLocalFile(path).toString();
     }
     void StartTopLevelNavigation() {
         bool cancel = false;
@@ -570,7 +570,7 @@ private:
         added = true;
     }
 
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FWeb;
     std::unique_ptr<TForm1> FForm;
 };

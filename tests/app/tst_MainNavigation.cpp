@@ -8,6 +8,7 @@
 #include "options/appoption.h"
 #include "platform/engine/EngineConstants.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,7 +42,6 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY(FPlatform.isValid() && FPages.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
         appoption::Initialize();
         InitializeMainUnit();
         for (const char *name : {"a", "b", "c"}) {
@@ -96,7 +96,7 @@ private:
         return control;
     }
 
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FPages;
     std::unique_ptr<TForm1> FForm;
 };
