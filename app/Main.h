@@ -25,14 +25,16 @@
 //   StatusPanel0 … StatusPanel3  the panels of StatusBar1
 //   imgMenu4         colour swatches of pmMenu4
 //
-// Handlers of the design that need no member here, and what does their work:
+// Handlers of the design without a member here, and why:
 //
 //   ApplicationEvents1Message  TKeyRouter, an event filter on the whole application (KeyRouter.h)
 //   WndProc, StatusBar1Resize  TStatusBar lays out and paints its panels itself (StatusPanels.h)
 //   Panel1Resize               the message strip lies in Panel1's layout and re-wraps with it
-//   WebBrowser1Enter, …Exit    Qt's focus chain: the control passes its focus on to the page
+//   WebBrowser1Enter           Qt's focus chain: the control passes its focus on to the page;
+//   WebBrowser1Exit            nothing is left to do when it leaves
 //   FormDestroy                the Qt object tree frees the components with the window
 //   WebBrowser1NewWindow2      not wired yet: a new window a page asks for is not opened
+//   Undo1Click                 not wired yet: comes with the colour commands of pmMenu4
 
 #include "app/PageState.h"
 #include "app/VisitHistory.h"
