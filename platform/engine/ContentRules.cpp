@@ -86,6 +86,11 @@ bool IsNetworkUrl(const QUrl &url) {
     return schemes.contains(url.scheme().toLower());
 }
 
+bool IsMadeByPage(const QUrl &url) {
+    static const QStringList schemes{u"data"_qs, u"blob"_qs, u"filesystem"_qs};
+    return schemes.contains(url.scheme().toLower());
+}
+
 namespace {
 
 using Check = std::optional<Block> (*)(const Request &, const DocumentRules &, bool offline);

@@ -54,7 +54,7 @@ std::optional<DWORD> CheckSubframe(const DocumentRules &page, const DocumentRule
 std::optional<DWORD> CheckClientPull(const QUrl &document, DWORD downloadControl,
                                      const UrlActionCheck &allowed);
 
-enum class RequestKind { MainFrame, SubFrame, Script, Image, Media, Object, Font, Other };
+enum class RequestKind { MainFrame, SubFrame, Script, Style, Image, Media, Object, Font, Other };
 
 struct Request {
     QUrl url;
@@ -77,5 +77,9 @@ bool IsJavaArchive(const QUrl &url);
 
 // True for URLs whose load would leave the machine.
 bool IsNetworkUrl(const QUrl &url);
+
+// True for content a page makes itself (data:, blob:, filesystem:). It has no zone of its own:
+// a download of it is judged by the page that started it.
+bool IsMadeByPage(const QUrl &url);
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #include "platform/engine/DocumentCommands.h"
 
 #include "platform/engine/EngineConstants.h"
+#include "platform/engine/FileNames.h"
 #include "platform/engine/FindBar.h"
 #include "platform/engine/PrintPreview.h"
 
@@ -20,7 +21,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -29,6 +29,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
 
 namespace engine {
 namespace {
+
+// The engine keeps a complete page's resources in "<name without extension>_files" beside it.
+constexpr char16_t kResourceFolderSuffix[] = u"_files";
 
 InternetOptionsHandler &OptionsHandler() {
     static InternetOptionsHandler handler;
@@ -47,19 +50,13 @@ DefaultPrinterFactory &PrinterFactory() {
     return factory;
 }
 
-// The file name a page is saved under: its title (or the last path segment) with the characters
-// a file name cannot hold replaced, in the user's documents directory.
+// The user's documents folder, where a page is saved unless a path is given.
+QString DocumentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
 QString SuggestedSavePath(const QWebEnginePage *page) {
-    QString name = page->title().trimmed();
-    if (name.isEmpty())
-        name = page->url().fileName(QUrl::FullyDecoded);
-    name.replace(QRegularExpression(u"[/\\\\:*?\"<>|\\x00-\\x1f]"_qs), u"_"_qs);
-    if (name.isEmpty())
-        name = u"page"_qs;
-    if (!name.endsWith(u".html"_qs, Qt::CaseInsensitive) &&
-        !name.endsWith(u".htm"_qs, Qt::CaseInsensitive))
-        name += u".html"_qs;
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
+    return QDir(DocumentsFolder()).filePath(PageFileName(page->title(), page->url()));
 }
 
 // A page saved as .mht keeps its resources in one file; anything else is the HTML with its
@@ -190,13 +187,28 @@ HRESULT DocumentCommands::SaveAs(DWORD option, const VARIANT *in) {
     const QString given = in && !in->IsEmpty()
                               ? QString::fromStdString(in->ToString().value_or(std::string()))
                               : QString();
-    if (!given.isEmpty() || option == OLECMDEXECOPT_DONTPROMPTUSER) {
-        const QString path = given.isEmpty() ? SuggestedSavePath(Page()) : given;
-        if (!QFileInfo(path).absoluteDir().exists()) {
-            qCWarning(lcBrowser, "cannot save the page: no folder for %s", qPrintable(path));
+    if (!given.isEmpty()) {
+        if (!QFileInfo(given).absoluteDir().exists()) {
+            qCWarning(lcBrowser, "cannot save the page: no folder for %s", qPrintable(given));
             return E_INVALIDARG;
         }
-        Page()->save(path, FormatFor(path));
+        Page()->save(given, FormatFor(given));
+        return S_OK;
+    }
+    if (option == OLECMDEXECOPT_DONTPROMPTUSER) {
+        // Under a name of its own: neither an existing file nor a resource folder is written to.
+        const QString documents = DocumentsFolder();
+        if (documents.isEmpty() || !QFileInfo(documents).isDir()) {
+            qCWarning(lcBrowser, "cannot save the page: no documents folder %s",
+                      qPrintable(documents));
+            return E_INVALIDARG;
+        }
+        const std::optional<QString> path =
+            ReserveUniqueFile(QDir(documents), PageFileName(Page()->title(), Page()->url()),
+                              QString::fromUtf16(kResourceFolderSuffix));
+        if (!path)
+            return E_FAIL;
+        Page()->save(*path, FormatFor(*path));
         return S_OK;
     }
     auto *dialog = new QFileDialog(m_control, u"名前を付けて保存"_qs, SuggestedSavePath(Page()),

@@ -31,4 +31,12 @@ DocumentRules DocumentTracker::InForce() const {
     return m_sealed ? m_pending->rules : Strictest(m_current.rules, m_pending->rules);
 }
 
+bool DocumentTracker::AdmitsLocalFile(const LocalFile &file, RequestKind kind) const {
+    const bool current = engine::AdmitsLocalFile(m_current.site, file, kind);
+    if (!m_pending)
+        return current;
+    return engine::AdmitsLocalFile(m_pending->site, file, kind) &&
+           (current || !m_current.site.IsLocal());
+}
+
 } // namespace engine

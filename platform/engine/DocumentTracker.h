@@ -5,9 +5,10 @@
 // asks), and the new document's first requests can come before its commit shows; so while a
 // navigation is pending, requests are judged by the stricter of the two documents' rules, and
 // by the new document's once the document on screen is sealed against what they allow beyond
-// its own (DocumentSeal.h).
+// its own (DocumentSeal.h). Local files are judged by the sites of both (LocalSite.h).
 
 #include "platform/engine/ContentRules.h"
+#include "platform/engine/LocalSite.h"
 
 #include <QUrl>
 
@@ -18,6 +19,7 @@ namespace engine {
 struct TrackedDocument {
     QUrl address; // the document's URL
     DocumentRules rules;
+    LocalSite site; // of the address it came with; changing the address later keeps it
 };
 
 class DocumentTracker final {
@@ -38,6 +40,11 @@ public:
 
     // The rules for what the page asks now (other than the pending navigation's own request).
     DocumentRules InForce() const;
+    // Whether what the page asks now may load a local file: while a navigation is pending, the
+    // pending document's site must admit it, and the one on screen's too when that document is
+    // local (only a local document asks for local files). The pending document's site alone
+    // would let the document on screen read the files of the page it is leaving for.
+    bool AdmitsLocalFile(const LocalFile &file, RequestKind kind) const;
 
 private:
     TrackedDocument m_current;

@@ -1,5 +1,7 @@
 #include "platform/engine/DownloadSaver.h"
 
+#include "platform/engine/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,23 +9,13 @@
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 
+#include <optional>
+
 Q_LOGGING_CATEGORY(lcDownloads, "quillmere.engine.downloads")
 
 namespace engine {
 
 namespace {
-
-constexpr qsizetype kMaxNameBytes = 240;
-constexpr qsizetype kMaxExtension = 16;
-constexpr int kMaxUniqueTries = 10000;
-
-// Splits "name.ext" into "name" and ".ext"; a long or missing extension stays in the name.
-std::pair<QString, QString> SplitExtension(const QString &name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0 || name.size() - dot > kMaxExtension)
-        return {name, QString()};
-    return {name.left(dot), name.mid(dot)};
-}
 
 bool IsFinal(QWebEngineDownloadRequest::DownloadState state) {
     return state == QWebEngineDownloadRequest::DownloadCompleted ||
@@ -32,45 +24,6 @@ bool IsFinal(QWebEngineDownloadRequest::DownloadState state) {
 }
 
 } // namespace
-
-QString SafeFileName(const QString &suggested) {
-    QString name =
-        suggested.mid(qMax(suggested.lastIndexOf(u'/'), suggested.lastIndexOf(u'\\')) + 1);
-    for (QChar &c : name) {
-        // Control and format characters (a right-to-left override can disguise an extension).
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
-            c = u'_';
-    }
-    name = name.trimmed();
-    while (name.startsWith(u'.'))
-        name.remove(0, 1);
-    name = name.trimmed();
-    auto [base, extension] = SplitExtension(name);
-    // One UTF-16 unit is at least one byte of UTF-8, so the loop below runs a bounded number
-    // of times however long the suggestion was.
-    base.truncate(kMaxNameBytes);
-    while (!base.isEmpty() && (base + extension).toUtf8().size() > kMaxNameBytes)
-        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
-    name = base.trimmed() + extension;
-    return name.isEmpty() || name.startsWith(u'.') ? u"download"_qs + name : name;
-}
-
-std::optional<QString> ReserveUniqueFile(const QDir &dir, const QString &name) {
-    const auto [base, extension] = SplitExtension(name);
-    for (int n = 0; n < kMaxUniqueTries; ++n) {
-        const QString candidate =
-            n == 0 ? name : u"%1 (%2)%3"_qs.arg(base, QString::number(n), extension);
-        QFile file(dir.filePath(candidate));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return file.fileName();
-        if (!file.exists()) {
-            qCWarning(lcDownloads, "cannot create %s: %s", qPrintable(file.fileName()),
-                      qPrintable(file.errorString()));
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
 
 QString DefaultDownloadDirectory() {
     const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
@@ -92,13 +45,19 @@ DownloadSaver::~DownloadSaver() {
 }
 
 bool DownloadSaver::Resume(QWebEngineDownloadRequest *download) {
-    for (Active &active : m_active) {
+    for (qsizetype i = 0; i < m_active.size(); ++i) {
+        Active &active = m_active[i];
         if (active.id != download->id())
             continue;
         if (active.download)
             active.download->disconnect(this);
         active.download = download;
-        Accept(download, active.path);
+        if (Continues(active.url)) {
+            Accept(download, active.path);
+        } else {
+            download->cancel();
+            Finished(m_active.takeAt(i), false);
+        }
         return true;
     }
     return false;
@@ -121,6 +80,12 @@ void DownloadSaver::Accept(QWebEngineDownloadRequest *download, const QString &p
                     }
                 }
             });
+    // The engine sends the request that resumes an interrupted download once this returns.
+    connect(download, &QWebEngineDownloadRequest::interruptReasonChanged, this, [this, download] {
+        if (download->interruptReason() != QWebEngineDownloadRequest::NoReason &&
+            !IsFinal(download->state()) && !Continues(download->url()))
+            download->cancel();
+    });
     download->accept();
 }
 

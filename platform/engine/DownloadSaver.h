@@ -1,10 +1,9 @@
 #pragma once
 // Saving the downloads the control allowed. Each download goes into the download directory
-// under the name the server suggested, made safe (no directories, no "..", never empty) and
-// unique: an existing file is never overwritten, "name.ext" becomes "name (1).ext" and so on.
-// The name is reserved by creating the file before the engine writes it, so two downloads of
-// one name at once get two files. A download that fails or is cancelled leaves no file behind:
-// neither the reserved one nor the engine's partial "<name>.download".
+// under the name the server suggested, made safe and unique (FileNames.h): an existing file is
+// never overwritten. The name is reserved by creating the file before the engine writes it, so
+// two downloads of one name at once get two files. A download that fails or is cancelled leaves no
+// file behind: neither the reserved one nor the engine's partial "<name>.download".
 
 #include <QObject>
 #include <QPointer>
@@ -12,22 +11,10 @@
 #include <QUrl>
 
 #include <functional>
-#include <optional>
 
-class QDir;
 class QWebEngineDownloadRequest;
 
 namespace engine {
-
-// The suggested name as a plain file name: the part after the last '/' or '\', control and
-// format characters replaced by '_', leading dots and surrounding blanks removed, at most 240 bytes
-// of UTF-8 (room for " (n)" within the file system's 255; a short extension is kept);
-// "download" when nothing is left.
-QString SafeFileName(const QString &suggested);
-
-// Creates "name", else "name (1)", "name (2)", ... in dir, whichever does not exist yet, and
-// returns its path; nullopt when none can be created.
-std::optional<QString> ReserveUniqueFile(const QDir &dir, const QString &name);
 
 // The user's download directory when it exists, else the home directory.
 QString DefaultDownloadDirectory();
@@ -50,9 +37,13 @@ public:
     void Save(QWebEngineDownloadRequest *download, bool silent);
 
     // The engine resumes an interrupted download as a new request with the same id: it goes on
-    // into the same file. False for a download that is not under way.
+    // into the same file, unless MayContinue refuses (then it is cancelled). False for a download
+    // that is not under way.
     bool Resume(QWebEngineDownloadRequest *download);
 
+    // Asked when a download under way is interrupted, before the engine resumes it by itself
+    // with a new request, and when a resumed one arrives: false cancels it.
+    std::function<bool(const QUrl &url)> MayContinue;
     std::function<void(QString &path, bool &cancel)> ChoosePath;
     std::function<void(const QString &text)> OnStatus;
     // Every saved, failed or cancelled download, silent or not; path is empty when the
@@ -69,6 +60,7 @@ private:
         bool reserved = false; // the file at path was created here
     };
     void Accept(QWebEngineDownloadRequest *download, const QString &path);
+    bool Continues(const QUrl &url) const { return !MayContinue || MayContinue(url); }
     void Finished(const Active &active, bool saved);
     void Status(bool silent, const QString &text) const;
 

@@ -18,6 +18,9 @@ void PrepareEngineEnvironment() {
                              "--disable-sync",
                              "--no-first-run",
                              "--no-default-browser-check"};
+    // WebRTC sends nothing over UDP, whatever world or frame holds the interface
+    // (WebRtcRemoval.h).
+    wanted << "--force-webrtc-ip-handling-policy=disable_non_proxied_udp";
     // Chromium refuses to start as root with its sandbox on.
     if (::geteuid() == 0) {
         wanted << "--no-sandbox";

@@ -26,9 +26,11 @@ std::optional<DWORD> ElementAction(const ElementSnapshot &e) {
 }
 
 void Collect(const DocumentSnapshot &document, QList<MetAction> &out) {
-    if (!document.readable)
-        return;
     const QUrl url(document.url);
+    // The engine's own error page (a missing file, a refused address) is none of the page's
+    // content.
+    if (!document.readable || url.scheme() == u"chrome-error"_qs)
+        return;
     for (const ElementSnapshot &e : document.elements) {
         if (const std::optional<DWORD> action = ElementAction(e)) {
             const MetAction met{url, *action};

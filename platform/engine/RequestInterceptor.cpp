@@ -13,6 +13,8 @@ RequestKind KindOf(QWebEngineUrlRequestInfo::ResourceType type) {
     case QWebEngineUrlRequestInfo::ResourceTypeSharedWorker:
     case QWebEngineUrlRequestInfo::ResourceTypeServiceWorker:
         return RequestKind::Script;
+    case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
+        return RequestKind::Style;
     case QWebEngineUrlRequestInfo::ResourceTypeImage:
     case QWebEngineUrlRequestInfo::ResourceTypeFavicon:
         return RequestKind::Image;

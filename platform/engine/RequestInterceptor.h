@@ -1,7 +1,8 @@
 #pragma once
-// Request interception for the control's page. Installed on the page (not the profile), it is
-// called on the GUI thread before a request leaves the process, for every resource of the page
-// and its frames. The decision itself is ContentRules' CheckRequest.
+// Request interception for the control. Installed on the control's own profile, it is called on
+// the GUI thread before a request leaves the process, for every resource of the page and its
+// frames and for the requests of workers, which have no frame (service and shared workers, and
+// downloads the engine resumes by itself). The decision itself is ContentRules' CheckRequest.
 
 #include "platform/engine/ContentRules.h"
 

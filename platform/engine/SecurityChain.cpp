@@ -102,4 +102,18 @@ DWORD SecurityChain::Zone(const QUrl &url) const {
     return zone;
 }
 
+QByteArray SecurityChain::SecurityId(const QUrl &url) const {
+    if (!m_manager)
+        return {};
+    const std::u16string text = SecurityUrl(url);
+    QByteArray id(MAX_SIZE_SECURITY_ID, Qt::Uninitialized);
+    DWORD size = MAX_SIZE_SECURITY_ID;
+    if (FAILED(m_manager->GetSecurityId(text.c_str(), reinterpret_cast<BYTE *>(id.data()), &size,
+                                        0)) ||
+        size > MAX_SIZE_SECURITY_ID)
+        return {};
+    id.truncate(size);
+    return id;
+}
+
 } // namespace engine

@@ -36,6 +36,8 @@ public:
     bool Decides(const QUrl &url, DWORD action) const;
     // The zone of url, or URLZONE_INVALID.
     DWORD Zone(const QUrl &url) const;
+    // The security identifier of url (the zone as its last four bytes), or empty on failure.
+    QByteArray SecurityId(const QUrl &url) const;
 
 private:
     bool Answer(const QUrl &url, DWORD action, DWORD flags) const;

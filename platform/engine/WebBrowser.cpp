@@ -10,6 +10,7 @@
 #include "platform/engine/HostInput.h"
 #include "platform/engine/RequestInterceptor.h"
 #include "platform/engine/SecurityChain.h"
+#include "platform/engine/WebRtcRemoval.h"
 #include "platform/wininet/WinInet.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,7 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     engine::RegisterEngineClass(QCoreApplication::applicationFilePath().toStdString());
     m_engineUserAgent = m_profile->httpUserAgent();
     m_profile->setHttpAcceptLanguage(QLocale().bcp47Name()); // the program's language
+    engine::RemoveWebRtc(m_profile.get());
     m_page = new engine::EnginePage(m_profile.get(), this);
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);
@@ -58,10 +60,17 @@ TWebBrowser::TWebBrowser(QWidget *parent)
     layout->addWidget(m_view);
     new engine::HostInput(m_view, [this] { return m_uiHandler.Get(); }); // owned by the view
 
-    // Zones decide what a local page may load, not the engine's blanket rule for file pages.
+    // Zones decide what a local page may load from the network, not the engine's blanket rule
+    // for file pages (it lifts no cross-origin rule: a local page still reads no remote answer).
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    // Without it the engine refuses every local sub-resource of a local page (its own pictures
+    // too) and makes each file an origin of its own, which the control's isolated-world reading
+    // of frames obeys as well. With it every file is of one origin: what a local page may load
+    // of the user's files is judged per request by its site (LocalSite.h).
+    m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    m_page->setUrlRequestInterceptor(m_interceptor.get());
+    // On the profile, the control's own: it sees the requests of workers too, which have no page.
+    m_profile->setUrlRequestInterceptor(m_interceptor.get());
     m_interceptor->Decide = [this](const engine::Request &request) {
         return DecideRequest(request);
     };

@@ -144,7 +144,7 @@ public:
     std::function<void(TWebBrowser *sender, const QString &url, const QString &path, bool saved)>
         OnDownloadFinished;
     // A frame or request the security rules stopped: its URL and the URL action that refused it
-    // (0 when the download-control flags or the offline state did).
+    // (0 when the download-control flags, the offline state or the local-file rule did).
     std::function<void(TWebBrowser *sender, const QString &url, DWORD action)> OnContentBlocked;
 
 protected:
@@ -184,6 +184,10 @@ private:
 
     // --- Content met (WebBrowserMet.cpp) -------------------------------------------------------
     std::optional<engine::Block> DecideRequest(const engine::Request &request);
+    // The local files a document at url may load (LocalSite.h).
+    engine::LocalSite SiteOf(const QUrl &url) const;
+    // False for a local file that the sites in force do not admit for a request of kind.
+    bool AdmitsLocalFile(const QUrl &url, engine::RequestKind kind) const;
     // The host hears of content met, once per document and action; false when it refuses.
     bool Meet(const engine::MetAction &met);
     void MeetSnapshot(const engine::DocumentSnapshot &snapshot);

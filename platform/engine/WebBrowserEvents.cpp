@@ -103,6 +103,13 @@ void TWebBrowser::ConnectDownloads() {
         if (OnStatusTextChange)
             OnStatusTextChange(this, text);
     };
+    // Offline, nothing more is fetched for a download under way.
+    m_downloads->MayContinue = [this](const QUrl &url) {
+        const bool offline = engine::IsNetworkUrl(url) && IsOffline();
+        if (offline)
+            ReportBlocked(url, 0);
+        return !offline;
+    };
     m_downloads->OnFinished = [this](const QUrl &url, const QString &path, bool saved) {
         if (OnDownloadFinished)
             OnDownloadFinished(this, url.toString(QUrl::FullyEncoded), path, saved);
@@ -114,6 +121,10 @@ void TWebBrowser::ConnectDownloads() {
                     m_downloads->Resume(download))
                     return;
                 const QUrl url = download->url();
+                // Content the page made itself takes the zone of the page on screen.
+                CheckCommit();
+                const QUrl &page = m_documents.Current().address;
+                const QUrl judged = engine::IsMadeByPage(url) && !page.isEmpty() ? page : url;
                 bool cancel = false;
                 // Gone offline since the request left: nothing more is taken from the network.
                 const bool offline = engine::IsNetworkUrl(url) && IsOffline();
@@ -123,7 +134,7 @@ void TWebBrowser::ConnectDownloads() {
                     if (offline)
                         ReportBlocked(url, 0);
                     download->cancel();
-                } else if (!m_security->Allows(url, URLACTION_SHELL_FILE_DOWNLOAD)) {
+                } else if (!m_security->Allows(judged, URLACTION_SHELL_FILE_DOWNLOAD)) {
                     ReportBlocked(url, URLACTION_SHELL_FILE_DOWNLOAD);
                     download->cancel();
                 } else {

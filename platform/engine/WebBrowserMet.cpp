@@ -1,5 +1,5 @@
-// TWebBrowser: each request judged by the rules of its document, and the content a page meets
-// told to the host's security manager.
+// TWebBrowser: each request judged by the rules of its document and the local files of its site,
+// and the content a page meets told to the host's security manager.
 
 #include "platform/engine/CookieFilter.h"
 #include "platform/engine/SecurityChain.h"
@@ -19,6 +19,9 @@ std::optional<engine::Block> TWebBrowser::DecideRequest(const engine::Request &r
     // The offline state is read fresh, and only for requests that would leave the machine.
     const bool offline = engine::IsNetworkUrl(request.url) && IsOffline();
     std::optional<engine::Block> block = engine::CheckRequest(request, rules, offline);
+    if (!block && request.kind != engine::RequestKind::MainFrame &&
+        !AdmitsLocalFile(request.url, request.kind))
+        block = engine::Block{};
     for (const QNetworkCookie &cookie : m_cookies->CookiesFor(request.url))
         Meet({document,
               engine::CookieAction(rules.host, cookie.domain(), cookie.isSessionCookie())});
@@ -27,6 +30,16 @@ std::optional<engine::Block> TWebBrowser::DecideRequest(const engine::Request &r
             block = engine::Block{*action};
     }
     return block;
+}
+
+engine::LocalSite TWebBrowser::SiteOf(const QUrl &url) const {
+    return engine::IsLocalFile(url) ? engine::LocalSiteOf(url, m_security->SecurityId(url))
+                                    : engine::LocalSite{};
+}
+
+bool TWebBrowser::AdmitsLocalFile(const QUrl &url, engine::RequestKind kind) const {
+    return !engine::IsLocalFile(url) ||
+           m_documents.AdmitsLocalFile({url, m_security->SecurityId(url)}, kind);
 }
 
 bool TWebBrowser::Meet(const engine::MetAction &met) {

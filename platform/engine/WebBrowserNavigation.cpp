@@ -75,7 +75,7 @@ bool TWebBrowser::DecideTopLevel(const QUrl &url, int type) {
     if (!serverRedirect)
         BeginNavigation(redirect);
     const engine::DocumentRules rules = DecideRules(address);
-    m_documents.SetPending({address, rules});
+    m_documents.SetPending({address, rules, SiteOf(address)});
     const engine::HistoryMark mark =
         serverRedirect ? m_navigation->mark : engine::NewestEntry(*m_page->history());
     m_navigation = Navigation{.target = url,
@@ -117,6 +117,8 @@ bool TWebBrowser::DecideFrame(const QUrl &url) {
         block = URLACTION_SCRIPT_RUN;
     if (!block)
         block = engine::CheckSubframe(rules, IsPagesOwnFrame(url) ? rules : DecideRules(url));
+    if (!block && !AdmitsLocalFile(url, engine::RequestKind::SubFrame))
+        block = 0;
     if (!block && !pageMeetsFrame)
         block = URLACTION_HTML_SUBFRAME_NAVIGATE;
     if (block) {
@@ -170,10 +172,11 @@ void TWebBrowser::OnLoadingChanged(const QWebEngineLoadingInfo &info) {
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         SetBusy(true);
         // The engine loads some documents without asking (about:blank); they have nothing of
-        // their own to run and come with the rules in force.
+        // their own to run and come with the rules and the local site in force.
         const QUrl refused = std::exchange(m_refusedUrl, QUrl());
         if (!m_navigation && !engine::SameDocumentUrl(info.url(), refused)) {
-            m_documents.SetPending({info.url(), m_documents.Current().rules});
+            m_documents.SetPending(
+                {info.url(), m_documents.Current().rules, m_documents.Current().site});
             m_navigation =
                 Navigation{.target = info.url(), .mark = engine::NewestEntry(*m_page->history())};
             m_readyState = READYSTATE_LOADING;

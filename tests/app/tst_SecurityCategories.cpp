@@ -100,6 +100,8 @@ void TestSecurityCategories::categoriesOfWhatThePageMet_data() {
     QTest::addColumn<bool>("click");
     QTest::addColumn<QString>("hint");
     QTest::newRow("text only") << u"text.html"_qs << false << u"セキュリティ項目"_qs;
+    QTest::newRow("a missing file (the engine's error page)")
+        << u"missing.html"_qs << false << u"セキュリティ項目"_qs;
     QTest::newRow("one external script")
         << u"script.html"_qs << false << u"セキュリティ項目スクリプト"_qs;
     QTest::newRow("an applet") << u"applet.html"_qs << false << u"セキュリティ項目Java"_qs;

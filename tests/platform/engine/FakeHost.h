@@ -2,6 +2,9 @@
 // A minimal host for engine tests: answers the message boxes, the ambient properties and, through
 // IServiceProvider, the security questions. URLs containing "/restricted/" are in the Restricted
 // sites zone, where the actions in deniedRestricted are refused; everything else is allowed.
+// With a web directory set, local files below it are saved pages of the host that the folder
+// under it names, with that host's security identifier, as the program gives them when it judges
+// saved pages by their Internet address.
 
 #include "platform/com/ComObject.h"
 #include "platform/com/DispParams.h"
@@ -12,6 +15,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QUrl>
 
 #include <utility>
 
@@ -30,6 +34,7 @@ class FakeSecurityManager final : public ComObject<IInternetSecurityManager> {
 public:
     QSet<DWORD> deniedRestricted{URLACTION_SCRIPT_RUN};
     QList<ActionQuery> queries;
+    QString webDirectory; // an absolute path without a trailing '/'; empty: none
 
     static bool IsRestricted(LPCWSTR url) {
         return QString::fromUtf16(url).contains(u"/restricted/"_qs);
@@ -44,8 +49,27 @@ public:
         *zone = IsRestricted(url) ? URLZONE_UNTRUSTED : URLZONE_INTERNET;
         return S_OK;
     }
-    HRESULT GetSecurityId(LPCWSTR, BYTE *, DWORD *, DWORD_PTR) override {
-        return INET_E_DEFAULT_ACTION;
+    // "http:<host>" and the zone for a saved page; the default manager's for anything else.
+    HRESULT GetSecurityId(LPCWSTR url, BYTE *securityId, DWORD *size, DWORD_PTR) override {
+        const QUrl u(QString::fromUtf16(url));
+        const QString prefix = webDirectory + u'/';
+        if (webDirectory.isEmpty() || !u.isLocalFile() || !u.path().startsWith(prefix))
+            return INET_E_DEFAULT_ACTION;
+        const QString host = u.path().mid(prefix.size()).section(u'/', 0, 0);
+        if (host.isEmpty())
+            return INET_E_DEFAULT_ACTION;
+        DWORD zone = URLZONE_INVALID;
+        MapUrlToZone(url, &zone, 0);
+        QByteArray id = "http:" + host.toUtf8();
+        for (int i = 0; i < 4; ++i)
+            id.append(char(zone >> (8 * i)));
+        if (*size < DWORD(id.size())) {
+            *size = DWORD(id.size());
+            return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+        }
+        std::memcpy(securityId, id.constData(), id.size());
+        *size = DWORD(id.size());
+        return S_OK;
     }
     HRESULT ProcessUrlAction(LPCWSTR url, DWORD action, BYTE *policy, DWORD policySize, BYTE *,
                              DWORD, DWORD flags, DWORD) override {

@@ -9,13 +9,21 @@
 #include "platform/engine/FindBar.h"
 #include "platform/engine/PrintPreview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfDocument>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 #include <numeric>
 #include <vector>
@@ -55,6 +63,7 @@ private slots:
     void printWithoutPromptUsesTheDefaultPrinter();
     void printPreviewShowsAndPrintsThePages();
     void saveAsWritesThePage();
+    void silentSaveAsNeverOverwrites();
     void propertiesShowTheSnapshot();
     void findBarFindsTextAndEscCloses();
     void viewSourceShowsTheHtml();
@@ -174,6 +183,44 @@ void TestDocumentCommands::saveAsWritesThePage() {
     Variant noFolder(m_f->platformDir.filePath(u"missing/saved.html"_qs).toStdString());
     QCOMPARE(Browser().ExecWB(OLECMDID_SAVEAS, OLECMDEXECOPT_DODEFAULT, &noFolder, nullptr),
              E_INVALIDARG);
+}
+
+void TestDocumentCommands::silentSaveAsNeverOverwrites() {
+    // The documents folder of a home of the test's own.
+    QTemporaryDir home;
+    const QByteArray ownHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", ownHome); });
+    QDir documents(home.path());
+    QVERIFY(documents.mkdir(u"Documents"_qs) && documents.cd(u"Documents"_qs));
+    QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents.path());
+    // A file of the page's name, and the resource folder the second free name would write into.
+    QFile existing(documents.filePath(u"text.html"_qs));
+    QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("old bytes") == 9);
+    existing.close();
+    QVERIFY(documents.mkdir(u"text (2)_files"_qs));
+
+    LoadText(); // titled "text"
+    // The engine gives up a save still running when the next one starts: each is awaited.
+    QList<QPointer<QWebEngineDownloadRequest>> saves;
+    connect(Browser().findChild<QWebEnginePage *>()->profile(),
+            &QWebEngineProfile::downloadRequested, this,
+            [&](QWebEngineDownloadRequest *save) { saves.append(save); });
+    const QStringList names{u"text (1).html"_qs, u"text (3).html"_qs};
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QCOMPARE(Browser().ExecWB(OLECMDID_SAVEAS, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, nullptr),
+                 S_OK);
+        QTRY_VERIFY_WITH_TIMEOUT(saves.size() > i && saves[i] && saves[i]->isFinished(),
+                                 kLoadTimeout);
+        QCOMPARE(saves[i]->state(), QWebEngineDownloadRequest::DownloadCompleted);
+        QCOMPARE(saves[i]->downloadFileName(), names[i]);
+        QVERIFY(ReadFile(documents.filePath(names[i])).contains("Some text to select."));
+    }
+    QCOMPARE(ReadFile(documents.filePath(u"text.html"_qs)), QByteArray("old bytes"));
+    QCOMPARE(QDir(documents.filePath(u"text (2)_files"_qs)).isEmpty(), true);
+    QCOMPARE(documents.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{u"text (1).html"_qs, u"text (2)_files"_qs, u"text (3).html"_qs,
+                          u"text.html"_qs}));
 }
 
 void TestDocumentCommands::propertiesShowTheSnapshot() {

@@ -7,6 +7,7 @@
 
 #include "platform/engine/DownloadSaver.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "platform/engine/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,56 @@ private:
     QTcpServer m_server;
 };
 
+// Serves one attachment that the engine can resume: the first answer carries a validator and
+// half the body, and its connection drops on Drop(); a request for the rest (a range) gets it.
+class ResumableServer final : public QObject {
+public:
+    ResumableServer() {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
+            }
+        });
+    }
+    QString Url() const { return u"http://127.0.0.1:%1/resumable"_qs.arg(m_server.serverPort()); }
+    void Drop() {
+        if (m_first)
+            m_first->abort();
+    }
+
+    int connections = 0;
+    QList<QByteArray> requests; // the request heads
+    bool partSent = false;
+
+private:
+    void Answer(QTcpSocket *socket) {
+        const QByteArray head = socket->readAll();
+        requests.append(head);
+        const QByteArray validators = "ETag: \"v1\"\r\nLast-Modified: Mon, 01 Jan 2024 00:00:00 "
+                                      "GMT\r\nAccept-Ranges: bytes\r\n";
+        const qsizetype half = kBody.size() / 2;
+        if (!head.toLower().contains("\r\nrange:")) {
+            socket->write("HTTP/1.1 200 OK\r\n" + Attachment("resumed.bin") + validators +
+                          "Content-Length: " + QByteArray::number(kBody.size()) + "\r\n\r\n" +
+                          kBody.left(half));
+            m_first = socket;
+            partSent = true;
+            return;
+        }
+        socket->write("HTTP/1.1 206 Partial Content\r\n" + Attachment("resumed.bin") + validators +
+                      "Content-Range: bytes " + QByteArray::number(half) + "-" +
+                      QByteArray::number(kBody.size() - 1) + "/" +
+                      QByteArray::number(kBody.size()) + "\r\nContent-Length: " +
+                      QByteArray::number(kBody.size() - half) + "\r\n\r\n" + kBody.mid(half));
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_first;
+};
+
 struct Finished {
     QString url;
     QString path;
@@ -79,6 +130,10 @@ private slots:
     void downloadInProgressIsRemovedWithTheControl();
     void downloadLinkWhileOffline_data();
     void downloadLinkWhileOffline();
+    void pageMadeDownloadTakesThePagesZone_data();
+    void pageMadeDownloadTakesThePagesZone();
+    void resumedDownloadWhileOffline_data();
+    void resumedDownloadWhileOffline();
     void backgroundSoundsAreNotFetched();
 
 private:
@@ -358,6 +413,86 @@ void TestDownloads::downloadLinkWhileOffline() {
         QVERIFY(WaitFinished());
     QCOMPARE(m_server.requests.size() - before, offline ? 0 : 1);
     QCOMPARE(Files(), offline ? QStringList() : QStringList{u"file.bin"_qs});
+}
+
+void TestDownloads::pageMadeDownloadTakesThePagesZone_data() {
+    QTest::addColumn<QString>("folder"); // downloads are refused in "restricted"
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<bool>("offline");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("restricted page, data:") << u"restricted"_qs << u"data"_qs << false << false;
+    QTest::newRow("restricted page, data:, offline")
+        << u"restricted"_qs << u"data"_qs << true << false;
+    QTest::newRow("restricted page, blob:") << u"restricted"_qs << u"blob"_qs << false << false;
+    QTest::newRow("allowed page, data:") << u"open"_qs << u"data"_qs << false << true;
+    QTest::newRow("allowed page, blob:, offline") << u"open"_qs << u"blob"_qs << true << true;
+}
+
+void TestDownloads::pageMadeDownloadTakesThePagesZone() {
+    QFETCH(QString, folder);
+    QFETCH(QString, scheme);
+    QFETCH(bool, offline);
+    QFETCH(bool, saved);
+    QTemporaryDir site;
+    const QDir dir(site.path());
+    QVERIFY(dir.mkpath(folder));
+    QFile page(dir.filePath(folder + u"/made.html"_qs));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    // One click saves what the page made: a data: URL, or a blob: URL its script makes.
+    page.write("<title>made</title><a id='made' download='made.bin' "
+               "style='display:block;width:300px;height:200px' "
+               "href='data:application/octet-stream;base64,bWFkZSBieSB0aGUgcGFnZQ=='>file</a>"
+               "<script>if (location.search === '?blob') document.getElementById('made').href = "
+               "URL.createObjectURL(new Blob(['made by the page']));</script>");
+    page.close();
+    QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(page.fileName()).toString() + u"?"_qs + scheme),
+             u"made"_qs);
+    m_f->browser->SetOffline(offline);
+    QWidget *view = m_f->browser->findChild<QWebEngineView *>()->focusProxy();
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(50, 50));
+    if (saved) {
+        QVERIFY(WaitFinished());
+        QVERIFY(m_finished[0].saved);
+        QFile file(Downloads().filePath(u"made.bin"_qs));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("made by the page"));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(m_f->WasBlocked(scheme + u":"_qs, URLACTION_SHELL_FILE_DOWNLOAD),
+                                 kLoadTimeout);
+        QVERIFY(m_finished.isEmpty());
+        QCOMPARE(Files(), QStringList());
+    }
+    // Asked for the page that made it: a data: or blob: URL has no zone of its own.
+    QVERIFY(m_f->manager->WasAsked(URLACTION_SHELL_FILE_DOWNLOAD, folder + u"/made.html"_qs));
+}
+
+void TestDownloads::resumedDownloadWhileOffline_data() {
+    QTest::addColumn<bool>("offline");
+    QTest::newRow("online: the engine resumes it") << false;
+    QTest::newRow("offline: nothing is fetched") << true;
+}
+
+void TestDownloads::resumedDownloadWhileOffline() {
+    QFETCH(bool, offline);
+    ResumableServer server;
+    QCOMPARE(m_f->browser->Navigate(server.Url()), S_OK);
+    // Under way: the engine writes its partial file once the first part has come.
+    QTRY_VERIFY_WITH_TIMEOUT(server.partSent && Files().contains(u"resumed.bin.download"_qs),
+                             kLoadTimeout);
+    m_f->browser->SetOffline(offline);
+    server.Drop();
+    QVERIFY(WaitFinished());
+    QCOMPARE(server.requests.size(), offline ? 1 : 2);
+    QCOMPARE(m_finished[0].saved, !offline);
+    if (offline) {
+        QCOMPARE(server.connections, 1);
+        QVERIFY(m_f->WasBlocked(server.Url(), 0));
+        QCOMPARE(Files(), QStringList());
+    } else {
+        QFile saved(Downloads().filePath(u"resumed.bin"_qs));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), kBody);
+    }
 }
 
 void TestDownloads::backgroundSoundsAreNotFetched() {
