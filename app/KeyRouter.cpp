@@ -1,7 +1,6 @@
 #include "app/KeyRouter.h"
 
 #include "app/Main.h"
-#include "host/WebBrowserSecure.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,23 +16,10 @@ bool TKeyRouter::eventFilter(QObject *watched, QEvent *event) {
     const QWidget *focus = QApplication::focusWidget();
     if (widget->window() != &FForm || (focus && widget != focus))
         return false;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() == Qt::Key_D && (key->modifiers() & Qt::AltModifier)) {
-        FForm.FocusAddressBox();
-        return true;
-    }
-    if (widget != FForm.ComboBox1 && !FForm.ComboBox1->isAncestorOf(widget))
-        return false;
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        FForm.Go();
-        return false;
-    case Qt::Key_Tab:
-        if (FForm.BrowserHost)
-            FForm.BrowserHost->setFocus(Qt::TabFocusReason);
-        return true;
-    default:
-        return false;
-    }
+    const auto &key = *static_cast<QKeyEvent *>(event);
+    bool handled = false;
+    FForm.FormKeyDown(key, handled);
+    if (!handled && (widget == FForm.ComboBox1 || FForm.ComboBox1->isAncestorOf(widget)))
+        FForm.ComboBox1KeyDown(key, handled);
+    return handled;
 }

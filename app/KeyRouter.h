@@ -1,6 +1,7 @@
 #pragma once
 // TKeyRouter: the window's keyboard routing, an event filter on the whole application that sees
-// every key press before its widget does.
+// every key press before its widget does: the form's key handler first (TForm1::FormKeyDown),
+// then the address box's (TForm1::ComboBox1KeyDown) for keys aimed at the box.
 //
 //   Alt+D anywhere in the window (a window control or the page): the address box becomes the
 //   active control; the key is consumed.

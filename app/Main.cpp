@@ -76,7 +76,7 @@ void TForm1::LayoutStatusBar() {
     for (int i = 0; i < 4; ++i)
         StatusBar1->AddPanel(widths[i], styles[i])
             ->setObjectName(u"StatusPanel"_qs + QString::number(i));
-    StatusBar1->SetStretchPanel(2);
+    StatusBar1->SetStretchPanel(spStatusText);
     setStatusBar(StatusBar1);
 
     ProgressBar1 = new QProgressBar(StatusBar1);
@@ -87,7 +87,7 @@ void TForm1::LayoutStatusBar() {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setVisible(false);
-    StatusBar1->PlaceOver(ProgressBar1, 1);
+    StatusBar1->PlaceOver(ProgressBar1, spCategories);
 }
 
 void TForm1::LayoutNonVisual() {

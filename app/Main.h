@@ -24,13 +24,25 @@
 //   BrowserHostPlaceholder  stands in Panel1 for the browser host control
 //   StatusPanel0 … StatusPanel3  the panels of StatusBar1
 //   imgMenu4         colour swatches of pmMenu4
+//
+// Handlers of the design without a member here, and why:
+//
+//   ApplicationEvents1Message  TKeyRouter, an event filter on the whole application (KeyRouter.h)
+//   WndProc, StatusBar1Resize  TStatusBar lays out and paints its panels itself (StatusPanels.h)
+//   Panel1Resize               the message strip lies in Panel1's layout and re-wraps with it
+//   WebBrowser1Enter           Qt's focus chain: the control passes its focus on to the page;
+//   WebBrowser1Exit            nothing is left to do when it leaves
+//   FormDestroy                the Qt object tree frees the components with the window
+//   WebBrowser1NewWindow2      not wired yet: a new window a page asks for is not opened
+//   Undo1Click                 not wired yet: comes with the colour commands of pmMenu4
 
+#include "app/PageState.h"
 #include "app/VisitHistory.h"
 #include "platform/com/Dispatch.h"
 #include "platform/com/Unknown.h"
+#include "platform/engine/DocHost.h"
 #include "platform/urlmon/SecurityManager.h"
 #include "platform/urlmon/ZoneManager.h"
-#include "policy/ZoneDisplay.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -42,6 +54,7 @@ class QAction;
 class QColorDialog;
 class QComboBox;
 class QFileDialog;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -59,7 +72,7 @@ class TWebBrowser;
 class TWebBrowserSecure;
 
 // The main window. Components are owned by the Qt object tree; the pointers below only name them.
-class TForm1 final : public QMainWindow {
+class TForm1 final : public QMainWindow, private TPageState {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
@@ -117,39 +130,85 @@ public:
     QColorDialog *ColorDialog1 = nullptr;
     TImageList *imgMenu4 = nullptr, *imgSecurityZone = nullptr, *SecurityImage = nullptr;
 
-    // --- Start-up and navigation ---------------------------------------------------------------
+    // StatusBar1's panels, left to right.
+    enum TPanelIndex : int { spPageDate = 0, spCategories = 1, spStatusText = 2, spZone = 3 };
+
+    // --- Start-up (MainStartup.cpp) ------------------------------------------------------------
     // The window's creation: the browser host, its events, the settings, the zone list and the
     // command line (arguments without the program name; automation: no navigation).
     void FormCreate(const QStringList &arguments, bool automation = false);
-    // Navigation commands: each is one call on the engine; addresses go to it unchanged. A call
-    // that fails reaches the application's error display.
-    void Go();     // the address box text; nothing without BrowserHost
-    void GoHome(); // the engine's home page
-    void GoBack();
-    void GoForward();
-    void Refresh(); // a complete reload while Ctrl is held
-    void Stop();    // only while the engine is busy
-    // A history menu item was chosen: HistoryPos := its index, Navigate2 to its address.
-    void HistoryItemClick(QAction *item);
-    // The page at url reported its title: the address box list, the history and its menu.
-    void RecordVisit(const QString &url);
-    // Back and forward enabling from the engine's command-state event.
-    void CommandStateChange(LONG command, bool enable);
-    // Alt+D: the address box becomes the active control with its text selected.
-    void FocusAddressBox();
-    // New window: another process of this program without arguments. False when it cannot start.
+    // "新規作成(&N)": another process of this program without arguments.
+    void New2Click();
+    // Starts file with parameters and does not wait for it. False when it cannot start.
     bool LaunchProgram(const QString &file, const QStringList &parameters = {});
-    const TVisitHistory &Visits() const { return FVisits; }
 
     TWebBrowserSecure *BrowserHost = nullptr; // child of Panel1
     ComPtr<IUnknown> BrowserIdentity;
+    // The platform's own managers, created without a site: the zone policy and the zone display
+    // ask SecurityManager, so its answers never come back to this window's handlers.
     ComPtr<IInternetSecurityManager> SecurityManager;
     ComPtr<IInternetZoneManager> ZoneManager;
     QStringList ZoneNames;
     int UnknownZoneIndex = -1;
 
-    // --- Browser events ------------------------------------------------------------------------
-    void WireBrowserEvents();
+    // --- Navigation commands and the address box (MainNavigation.cpp) -------------------------
+    // Each command is one call on the engine; addresses go to it unchanged. A call that fails
+    // reaches the application's error display.
+    void Button2Click();      // Go: the address box text; nothing without BrowserHost
+    void ToolButton9Click();  // Back
+    void ToolButton10Click(); // Forward
+    void ToolButton14Click(); // Home: the engine's home page
+    void ToolButton1Click();  // Refresh: the page state reset; a complete reload while Ctrl is held
+    void ToolButton8Click();  // Stop: only while the engine is busy
+    // A history menu item was chosen: HistoryPos := its index, Navigate2 to its address.
+    void HistoryItemClick(QAction *item);
+    // The page at url reported its title: the address box list, the history and its menu.
+    void RecordVisit(const QString &url);
+    // Keys the window sees before its widgets (TKeyRouter): Alt+D anywhere focuses the address
+    // box; in the address box Enter runs Go and Tab moves the focus into the page.
+    void FormKeyDown(const QKeyEvent &key, bool &handled);
+    void ComboBox1KeyDown(const QKeyEvent &key, bool &handled);
+    const TVisitHistory &Visits() const { return FVisits; }
+
+    // --- The host control's events, wired by WireBrowserEvents in this order -------------------
+    void WebBrowser1ShowMessage(TWebBrowserSecure *Sender, HWND hwnd, LPOLESTR lpstrText,
+                                LPOLESTR lpstrCaption, DWORD dwType, LPOLESTR lpstrHelpFile,
+                                DWORD dwHelpContext, LRESULT &plResult, bool &handled);
+    // The zone policy of local references (MainZonePolicy.cpp).
+    HRESULT WebBrowser1ProcessUrlAction(TWebBrowserSecure *Sender, const QString &Url, DWORD Action,
+                                        BYTE *pPolicy, DWORD cbPolicy, BYTE *pContext,
+                                        DWORD cbContext, DWORD dwFlags, DWORD dwReserved,
+                                        bool &handled);
+    HRESULT WebBrowser1GetSecurityId(TWebBrowserSecure *Sender, LPCWSTR pwszUrl, BYTE *pbSecurityId,
+                                     DWORD &cbSecurityId, DWORD_PTR dwReserved, bool &handled);
+    HRESULT WebBrowser1MapUrlToZone(TWebBrowserSecure *Sender, LPCWSTR pwszUrl, DWORD &dwZone,
+                                    DWORD dwFlags, bool &handled);
+    void WebBrowser1FileDownload(TWebBrowserSecure *Sender, VARIANT_BOOL &ActiveDocument,
+                                 VARIANT_BOOL &Cancel);
+    void WebBrowser1BeforeNavigate2(TWebBrowser *Sender, IDispatch *pDisp, const QString &URL,
+                                    LONG Flags, const QString &TargetFrameName,
+                                    const QByteArray &PostData, const QString &Headers,
+                                    bool &Cancel);
+    void WebBrowser1DocumentComplete(TWebBrowser *Sender, IDispatch *pDisp, const QString &URL);
+    void WebBrowser1NavigateComplete2(TWebBrowser *Sender, IDispatch *pDisp, const QString &URL);
+    void WebBrowser1DownloadBegin(TWebBrowser *Sender);
+    void WebBrowser1DownloadComplete(TWebBrowser *Sender);
+    void WebBrowser1StatusTextChange(TWebBrowser *Sender, const QString &Text);
+    // Captions, log, the zone of the page and, once the page has a location, the visit.
+    void WebBrowser1TitleChange(TWebBrowser *Sender, const QString &Text);
+    void WebBrowser1ProgressChange(TWebBrowser *Sender, LONG Progress, LONG ProgressMax);
+    void WebBrowser1PropertyChange(TWebBrowser *Sender, const QString &szProperty);
+    // Back and forward enabling (MainNavigation.cpp).
+    void WebBrowser1CommandStateChange(TWebBrowser *Sender, LONG Command, bool Enable);
+    void WebBrowser1ToolBar(TWebBrowser *Sender, bool Visible);
+    // Shows or hides the status bar, checks its View menu item and stores "Window"/"StatusBar".
+    void WebBrowser1StatusBar(TWebBrowser *Sender, bool Visible);
+    void WebBrowser1MenuBar(TWebBrowser *Sender, bool Visible);
+    // Wired after the user agent is set: Alt+D while the page has the focus (MainNavigation.cpp).
+    void WebBrowser1Accelerator(TWebBrowserSecure *Sender, const MSG &lpMsg,
+                                const GUID &pguidCmdGroup, DWORD nCmdID, bool &Done);
+
+    // --- Progress, status text and the log ------------------------------------------------------
     // Writes a line to the log window when it exists (and to stderr with QUILLMERE_EVENT_LOG
     // set), then hands it to DebugTrace.
     void LogLine(const QString &text);
@@ -157,12 +216,14 @@ public:
     void StartBusy();
     void StopBusy();
     QObject *Form2 = nullptr; // the log window; none yet
-    // Shows or hides the status bar, checks its View menu item and stores "Window"/"StatusBar".
-    void ShowStatusBar(bool visible);
     // Text size, encoding, source and the colour commands: only for HTML documents.
     void EnablePageCommands(bool enabled);
+    // The View menu opens: its status bar item is checked as the bar is shown.
+    void Show1Click();
+    // "ステータス バー(&B)", already toggled: the bar follows its check mark.
+    void StatusBar3Click(bool checked);
 
-    // --- Zone policy and display -----------------------------------------------------------------
+    // --- Zone policy and display ---------------------------------------------------------------
     void LoadLocalBrowseSettings();
     const TLocalBrowseSettings &LocalBrowse() const { return *FLocalBrowse; }
     // The setters write at once; an empty directory is refused (false, nothing changes).
@@ -171,16 +232,24 @@ public:
     void SetUseOrginalUrl(bool value);
     void SetDefaultSecurityZone(int zone);
     int ZoneForUrl(const QString &address);
-    int CurrentZone = -1;
-    TSecurityCategories SecurityCategories;
-    QString PageDateText;
+    // The page state (PageState.h) is the window's own: CurrentZone, SecurityCategories and
+    // PageDateText, reset together when a top-level navigation or a refresh starts.
+    using TPageState::CurrentZone;
+    using TPageState::PageDateText;
+    using TPageState::SecurityCategories;
 
 private:
+    // The default size from the options, each side only when set.
+    void CreateParams();
+    void WireBrowserEvents();
+    void WireCommands();
+    void WireStatusBar();
     void EngineCommand(const std::function<HRESULT()> &call);
     void BuildZoneList();
     void HandleCommandLine(const QStringList &arguments);
-    void WireNavigation();
     void RebuildHistoryMenu();
+    // Alt+D: the address box becomes the active control with its text selected.
+    void FocusAddressBox();
     TVisitHistory FVisits;
     TKeyRouter *FKeyRouter = nullptr; // child of this window
     bool IsTopLevel(IDispatch *dispatch) const;

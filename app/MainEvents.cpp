@@ -1,53 +1,28 @@
 // TForm1: the browser host control's events — page state, captions, address box, status text,
-// progress, and the zone policy of local references.
+// progress, the bars the page asks for and its message boxes.
 
 #include "app/Main.h"
 
 #include "app/MainUnit.h"
 #include "app/StatusPanels.h"
 #include "host/WebBrowserSecure.h"
-#include "platform/com/KnownGuids.h"
-#include "platform/engine/EngineConstants.h"
-#include "platform/urlmon/WideText.h"
-#include "policy/LocalBrowseSettings.h"
-
+#include "options/OptionKey.h"
 #include "options/appoption.h"
-#include "policy/ZoneDisplay.h"
+#include "platform/engine/EngineConstants.h"
+#include "platform/engine/HtmlInterfaces.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QEvent>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QToolBar>
-#include <QToolTip>
 
 #include <cstdio>
 #include <functional>
-#include <vector>
 
 namespace {
-
-// Runs a handler for every tooltip request of the watched widget; the request is consumed.
-class TToolTipHook final : public QObject {
-public:
-    TToolTipHook(QObject *parent, std::function<void(QHelpEvent &)> handler)
-        : QObject(parent), FHandler(std::move(handler)) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() != QEvent::ToolTip)
-            return QObject::eventFilter(watched, event);
-        FHandler(*static_cast<QHelpEvent *>(event));
-        return true;
-    }
-
-private:
-    std::function<void(QHelpEvent &)> FHandler;
-};
 
 // A 16-bit boolean of the engine as the log writes it.
 QString Bool16(bool value) {
@@ -55,6 +30,30 @@ QString Bool16(bool value) {
 }
 
 } // namespace
+
+// Every handler once, in the order the host's events are listed; the accelerator is wired later,
+// after the user agent is set (FormCreate).
+void TForm1::WireBrowserEvents() {
+    BrowserHost->OnShowMessage = std::bind_front(&TForm1::WebBrowser1ShowMessage, this);
+    BrowserHost->OnProcessUrlAction = std::bind_front(&TForm1::WebBrowser1ProcessUrlAction, this);
+    BrowserHost->OnGetSecurityId = std::bind_front(&TForm1::WebBrowser1GetSecurityId, this);
+    BrowserHost->OnMapUrlToZone = std::bind_front(&TForm1::WebBrowser1MapUrlToZone, this);
+    BrowserHost->OnFileDownload = std::bind_front(&TForm1::WebBrowser1FileDownload, this);
+    BrowserHost->OnBeforeNavigate2 = std::bind_front(&TForm1::WebBrowser1BeforeNavigate2, this);
+    BrowserHost->OnDocumentComplete = std::bind_front(&TForm1::WebBrowser1DocumentComplete, this);
+    BrowserHost->OnNavigateComplete2 = std::bind_front(&TForm1::WebBrowser1NavigateComplete2, this);
+    BrowserHost->OnDownloadBegin = std::bind_front(&TForm1::WebBrowser1DownloadBegin, this);
+    BrowserHost->OnDownloadComplete = std::bind_front(&TForm1::WebBrowser1DownloadComplete, this);
+    BrowserHost->OnStatusTextChange = std::bind_front(&TForm1::WebBrowser1StatusTextChange, this);
+    BrowserHost->OnTitleChange = std::bind_front(&TForm1::WebBrowser1TitleChange, this);
+    BrowserHost->OnProgressChange = std::bind_front(&TForm1::WebBrowser1ProgressChange, this);
+    BrowserHost->OnPropertyChange = std::bind_front(&TForm1::WebBrowser1PropertyChange, this);
+    BrowserHost->OnCommandStateChange =
+        std::bind_front(&TForm1::WebBrowser1CommandStateChange, this);
+    BrowserHost->OnToolBar = std::bind_front(&TForm1::WebBrowser1ToolBar, this);
+    BrowserHost->OnStatusBar = std::bind_front(&TForm1::WebBrowser1StatusBar, this);
+    BrowserHost->OnMenuBar = std::bind_front(&TForm1::WebBrowser1MenuBar, this);
+}
 
 void TForm1::LogLine(const QString &text) {
     static const bool mirror = qEnvironmentVariableIsSet("QUILLMERE_EVENT_LOG");
@@ -82,163 +81,128 @@ bool TForm1::IsTopLevel(IDispatch *dispatch) const {
     return identity && identity == BrowserIdentity;
 }
 
-void TForm1::WireBrowserEvents() {
-    BrowserHost->OnMapUrlToZone = [this](TWebBrowserSecure *, LPCWSTR url, DWORD &zone, DWORD flags,
-                                         bool &handled) {
-        const HRESULT hr = zonepolicy::MapUrlToZone(*SecurityManager, LocalBrowse().Rule(), url,
-                                                    zone, flags, handled);
-        LogLine(QString::fromStdString(zonepolicy::ZoneLogLine(url, zone, handled)));
-        return hr;
-    };
-    BrowserHost->OnGetSecurityId = [this](TWebBrowserSecure *, LPCWSTR url, BYTE *id, DWORD &size,
-                                          DWORD_PTR reserved, bool &handled) {
-        return zonepolicy::GetSecurityId(*SecurityManager, LocalBrowse().Rule(), url, id, &size,
-                                         reserved, handled);
-    };
-    BrowserHost->OnProcessUrlAction = [this](TWebBrowserSecure *, const QString &, DWORD action,
-                                             BYTE *, DWORD, BYTE *, DWORD, DWORD flags, DWORD,
-                                             bool &handled) {
-        const int category = UrlActionCategory(action);
-        if (!SecurityCategories.test(size_t(category))) {
-            SecurityCategories.set(size_t(category));
-            StatusBar1->update();
-            StatusBar1->Panel(1)->update();
-        }
-        // The log window's security list gets the action here once that window exists.
-        handled = false;
-        DebugTrace(QString::fromStdString(zonepolicy::ActionTraceText(action, flags)));
-        return INET_E_DEFAULT_ACTION;
-    };
-    BrowserHost->OnBeforeNavigate2 = [this](TWebBrowser *, IDispatch *pDisp, const QString &url,
-                                            LONG, const QString &, const QByteArray &,
-                                            const QString &, bool &) {
-        LogLine(u"Before Navi"_qs + url);
-        if (!IsTopLevel(pDisp))
-            return;
-        StartBusy();
-        CurrentZone = -1;
-        SecurityCategories.reset();
-        PageDateText.clear();
-        SetPanelText(0, QString());
-        StatusBar1->update();
-    };
-    // The address box shows the top-level page's location, also when a frame reports.
-    BrowserHost->OnNavigateComplete2 = [this](TWebBrowser *, IDispatch *, const QString &url) {
-        LogLine(u"Navi Complete:"_qs + url);
-        ComboBox1->setEditText(BrowserHost->LocationURL());
-    };
-    BrowserHost->OnDownloadBegin = [this](TWebBrowser *) {
-        LogLine(u"Download begin "_qs + QString::number(BrowserHost->ReadyState()));
-    };
-    BrowserHost->OnDownloadComplete = [this](TWebBrowser *) {
-        LogLine(u"Download Comlete "_qs + BrowserHost->LocationURL() +
-                QString::number(BrowserHost->ReadyState()) + u' ' + Bool16(BrowserHost->Busy()));
-    };
-    BrowserHost->OnTitleChange = [this](TWebBrowser *, const QString &title) {
-        setWindowTitle(title);
-        QApplication::setApplicationName(title);
-        const QString location = BrowserHost->LocationURL();
-        LogLine(u"Title Change "_qs + location + BrowserHost->LocationName());
-        LogLine(u"   TITLE="_qs + title);
-        if (!location.isEmpty()) {
-            if (CurrentZone == -1)
-                CurrentZone = ZoneForUrl(location);
-            StatusBar1->update();
-            StatusBar1->Panel(3)->update();
-        }
-    };
-    BrowserHost->OnStatusTextChange = [this](TWebBrowser *, const QString &text) {
-        if (StatusBar1->isVisibleTo(this))
-            SetPanelText(2, text);
-    };
-    BrowserHost->OnPropertyChange = [this](TWebBrowser *, const QString &name) {
-        LogLine(u"Prop: "_qs + name);
-    };
-    // OK-only page messages go to the message strip when the option asks for it.
-    BrowserHost->OnShowMessage = [this](TWebBrowserSecure *, HWND, LPOLESTR text, LPOLESTR,
-                                        DWORD type, LPOLESTR, DWORD, LRESULT &result,
-                                        bool &handled) {
-        const QString message = text ? QString::fromUtf16(text) : QString();
-        if (!AppOption->ShowMessage() && (type & 0xF) == 0) {
-            handled = true;
-            // The strip lies in Panel1's layout, which gives it Panel1's width.
-            txtMessage->setText(message);
-            txtMessage->setVisible(!message.isEmpty());
-            result = 1;
-        }
-        if (AppOption->DebugEnable())
-            LogLine(message);
-    };
-    // The page asks for the window's bars; the cool bar's hidden bands stay hidden.
-    BrowserHost->OnToolBar = [this](TWebBrowser *, bool visible) {
-        for (QToolBar *band : {ToolBar3, CoolBand2, ToolBar1})
-            band->setVisible(visible);
-    };
-    BrowserHost->OnMenuBar = [this](TWebBrowser *, bool visible) {
-        MainMenu1->setVisible(visible);
-    };
-    BrowserHost->OnStatusBar = [this](TWebBrowser *, bool visible) { ShowStatusBar(visible); };
-    QObject::connect(StatusBar3, &QAction::triggered, this,
-                     [this](bool checked) { ShowStatusBar(checked); }); // already toggled
-    QObject::connect(Show1, &QMenu::aboutToShow, this,
-                     [this] { StatusBar3->setChecked(StatusBar1->isVisibleTo(this)); });
-    BrowserHost->OnProgressChange = [this](TWebBrowser *, LONG progress, LONG progressMax) {
-        LogLine(u"Progress: "_qs + QString::number(progress) + u'/' + QString::number(progressMax) +
-                u"State="_qs + QString::number(BrowserHost->ReadyState()));
-        if (progressMax != 0 && progressMax >= progress) {
-            const int position = int(qint64(progress) * ProgressBar1->maximum() / progressMax);
-            ProgressBar1->setValue(position);
-            ProgressBar1->setToolTip(u"進行状況 "_qs + QString::number(position) + u'%');
-            ProgressBar1->setAccessibleDescription(ProgressBar1->toolTip());
-        }
-        if (progressMax == 0 || progress == -1)
-            StopBusy();
-    };
-    BrowserHost->OnDocumentComplete = [this](TWebBrowser *, IDispatch *, const QString &url) {
-        LogLine(u"Document Complete:"_qs + url + u" State "_qs +
-                QString::number(BrowserHost->ReadyState()) + u" Busy "_qs +
-                Bool16(BrowserHost->Busy()));
-        // The whole page has finished, whichever frame reported it.
-        IDispatch *document = BrowserHost->Document();
-        if (!document || BrowserHost->ReadyState() != READYSTATE_COMPLETE)
-            return;
-        StopBusy();
-        CurrentZone = -1;
-        void *html = nullptr;
-        const bool isHtml = SUCCEEDED(document->QueryInterface(IID_IHTMLDocument2, &html));
-        if (html)
-            static_cast<IUnknown *>(html)->Release();
-        EnablePageCommands(isHtml);
-        // The page summary, the held colour and panel 0's page date are applied here.
-        StatusBar1->update();
-        StatusBar1->Panel(1)->update();
-        StatusBar1->Panel(3)->update();
-    };
-    StatusBar1->installEventFilter(new TToolTipHook(this, [this](QHelpEvent &event) {
-        if (!StatusBar1->rect().contains(event.pos()))
-            return;
-        std::vector<int> widths;
-        for (int i = 0; i < StatusBar1->PanelCount(); ++i)
-            widths.push_back(StatusBar1->Panel(i)->Width());
-        std::string hint;
-        if (zonedisplay::PanelHint(zonedisplay::PanelAt(widths, event.pos().x()),
-                                   PageDateText.toStdString(), SecurityCategories,
-                                   StatusBar1->Panel(2)->Text().toStdString(), hint))
-            StatusBar1->setToolTip(QString::fromStdString(hint));
-        QToolTip::showText(event.globalPos(), StatusBar1->toolTip(), StatusBar1);
-    }));
-    StatusBar1->Panel(3)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
-        DrawZonePanel(p, r);
-    };
-    StatusBar1->Panel(1)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
-        DrawCategoryPanel(p, r);
-    };
+// OK-only page messages go to the message strip when the option asks for it.
+void TForm1::WebBrowser1ShowMessage(TWebBrowserSecure *, HWND, LPOLESTR lpstrText, LPOLESTR,
+                                    DWORD dwType, LPOLESTR, DWORD, LRESULT &plResult,
+                                    bool &handled) {
+    const QString message = lpstrText ? QString::fromUtf16(lpstrText) : QString();
+    if (!AppOption->ShowMessage() && (dwType & MB_TYPEMASK) == MB_OK) {
+        handled = true;
+        // The strip lies in Panel1's layout, which gives it Panel1's width.
+        txtMessage->setText(message);
+        txtMessage->setVisible(!message.isEmpty());
+        plResult = IDOK;
+    }
+    if (AppOption->DebugEnable())
+        LogLine(message);
 }
 
-void TForm1::ShowStatusBar(bool visible) {
-    StatusBar1->setVisible(visible);
-    StatusBar3->setChecked(visible);
-    MainIniWriter->WriteBool("Window", "StatusBar", visible);
+void TForm1::WebBrowser1FileDownload(TWebBrowserSecure *, VARIANT_BOOL &, VARIANT_BOOL &) {}
+
+void TForm1::WebBrowser1BeforeNavigate2(TWebBrowser *, IDispatch *pDisp, const QString &URL, LONG,
+                                        const QString &, const QByteArray &, const QString &,
+                                        bool &) {
+    LogLine(u"Before Navi"_qs + URL);
+    if (!IsTopLevel(pDisp))
+        return;
+    StartBusy();
+    TPageState::Reset();
+    SetPanelText(spPageDate, QString());
+    StatusBar1->update();
+}
+
+void TForm1::WebBrowser1DocumentComplete(TWebBrowser *, IDispatch *, const QString &URL) {
+    LogLine(u"Document Complete:"_qs + URL + u" State "_qs +
+            QString::number(BrowserHost->ReadyState()) + u" Busy "_qs +
+            Bool16(BrowserHost->Busy()));
+    // The whole page has finished, whichever frame reported it.
+    IDispatch *document = BrowserHost->Document();
+    if (!document || BrowserHost->ReadyState() != READYSTATE_COMPLETE)
+        return;
+    StopBusy();
+    CurrentZone = -1;
+    ComPtr<engine::IHTMLDocument2> html;
+    EnablePageCommands(SUCCEEDED(ComPtr<IDispatch>(document).As(html)));
+    // The page summary, the held colour and panel 0's page date are applied here.
+    StatusBar1->update();
+    StatusBar1->Panel(spCategories)->update();
+    StatusBar1->Panel(spZone)->update();
+}
+
+// The address box shows the top-level page's location, also when a frame reports.
+void TForm1::WebBrowser1NavigateComplete2(TWebBrowser *, IDispatch *, const QString &URL) {
+    LogLine(u"Navi Complete:"_qs + URL);
+    ComboBox1->setEditText(BrowserHost->LocationURL());
+}
+
+void TForm1::WebBrowser1DownloadBegin(TWebBrowser *) {
+    LogLine(u"Download begin "_qs + QString::number(BrowserHost->ReadyState()));
+}
+
+void TForm1::WebBrowser1DownloadComplete(TWebBrowser *) {
+    LogLine(u"Download Comlete "_qs + BrowserHost->LocationURL() +
+            QString::number(BrowserHost->ReadyState()) + u' ' + Bool16(BrowserHost->Busy()));
+}
+
+void TForm1::WebBrowser1StatusTextChange(TWebBrowser *, const QString &Text) {
+    if (StatusBar1->isVisibleTo(this))
+        SetPanelText(spStatusText, Text);
+}
+
+void TForm1::WebBrowser1TitleChange(TWebBrowser *, const QString &Text) {
+    setWindowTitle(Text);
+    QApplication::setApplicationName(Text);
+    const QString location = BrowserHost->LocationURL();
+    LogLine(u"Title Change "_qs + location + BrowserHost->LocationName());
+    LogLine(u"   TITLE="_qs + Text);
+    if (location.isEmpty())
+        return;
+    if (CurrentZone == -1)
+        CurrentZone = ZoneForUrl(location);
+    StatusBar1->update();
+    StatusBar1->Panel(spZone)->update();
+    RecordVisit(location);
+}
+
+void TForm1::WebBrowser1ProgressChange(TWebBrowser *, LONG Progress, LONG ProgressMax) {
+    LogLine(u"Progress: "_qs + QString::number(Progress) + u'/' + QString::number(ProgressMax) +
+            u"State="_qs + QString::number(BrowserHost->ReadyState()));
+    if (ProgressMax != 0 && ProgressMax >= Progress) {
+        const int position = int(qint64(Progress) * ProgressBar1->maximum() / ProgressMax);
+        ProgressBar1->setValue(position);
+        ProgressBar1->setToolTip(u"進行状況 "_qs + QString::number(position) + u'%');
+        ProgressBar1->setAccessibleDescription(ProgressBar1->toolTip());
+    }
+    if (ProgressMax == 0 || Progress == -1)
+        StopBusy();
+}
+
+void TForm1::WebBrowser1PropertyChange(TWebBrowser *, const QString &szProperty) {
+    LogLine(u"Prop: "_qs + szProperty);
+}
+
+// The page asks for the window's bars; the cool bar's hidden bands stay hidden.
+void TForm1::WebBrowser1ToolBar(TWebBrowser *, bool Visible) {
+    for (QToolBar *band : {ToolBar3, CoolBand2, ToolBar1})
+        band->setVisible(Visible);
+}
+
+void TForm1::WebBrowser1StatusBar(TWebBrowser *, bool Visible) {
+    StatusBar1->setVisible(Visible);
+    StatusBar3->setChecked(Visible);
+    optionkey::StatusBar.Write(*MainIniWriter, Visible);
+}
+
+void TForm1::WebBrowser1MenuBar(TWebBrowser *, bool Visible) {
+    MainMenu1->setVisible(Visible);
+}
+
+void TForm1::Show1Click() {
+    StatusBar3->setChecked(StatusBar1->isVisibleTo(this));
+}
+
+void TForm1::StatusBar3Click(bool checked) {
+    WebBrowser1StatusBar(BrowserHost, checked);
 }
 
 void TForm1::EnablePageCommands(bool enabled) {

@@ -12,47 +12,30 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 
 #include <string>
 
-void TForm1::WireNavigation() {
-    connect(ToolButton2, &QAction::triggered, this, &TForm1::Go);
-    connect(Go2, &QAction::triggered, this, &TForm1::Go);
-    connect(ToolButton9, &QAction::triggered, this, &TForm1::GoBack);
-    connect(Back2, &QAction::triggered, this, &TForm1::GoBack);
-    connect(ToolButton10, &QAction::triggered, this, &TForm1::GoForward);
-    connect(Forward2, &QAction::triggered, this, &TForm1::GoForward);
-    connect(ToolButton14, &QAction::triggered, this, &TForm1::GoHome);
-    connect(ToolButton1, &QAction::triggered, this, &TForm1::Refresh);
-    connect(Refresh2, &QAction::triggered, this, &TForm1::Refresh);
-    connect(ToolButton8, &QAction::triggered, this, &TForm1::Stop);
-    connect(Stop2, &QAction::triggered, this, &TForm1::Stop);
+// The commands of the tool bars and menus; the window's keys go through TKeyRouter first.
+void TForm1::WireCommands() {
+    connect(ToolButton2, &QAction::triggered, this, &TForm1::Button2Click);
+    connect(Go2, &QAction::triggered, this, &TForm1::Button2Click);
+    connect(ToolButton9, &QAction::triggered, this, &TForm1::ToolButton9Click);
+    connect(Back2, &QAction::triggered, this, &TForm1::ToolButton9Click);
+    connect(ToolButton10, &QAction::triggered, this, &TForm1::ToolButton10Click);
+    connect(Forward2, &QAction::triggered, this, &TForm1::ToolButton10Click);
+    connect(ToolButton14, &QAction::triggered, this, &TForm1::ToolButton14Click);
+    connect(ToolButton1, &QAction::triggered, this, &TForm1::ToolButton1Click);
+    connect(Refresh2, &QAction::triggered, this, &TForm1::ToolButton1Click);
+    connect(ToolButton8, &QAction::triggered, this, &TForm1::ToolButton8Click);
+    connect(Stop2, &QAction::triggered, this, &TForm1::ToolButton8Click);
     connect(historyMenu, &QMenu::triggered, this, &TForm1::HistoryItemClick);
-    connect(New2, &QAction::triggered, this,
-            [this] { LaunchProgram(QApplication::applicationFilePath()); });
+    connect(New2, &QAction::triggered, this, &TForm1::New2Click);
     connect(Close2, &QAction::triggered, this, &TForm1::close);
-
-    BrowserHost->OnCommandStateChange = [this](TWebBrowser *, LONG command, bool enable) {
-        CommandStateChange(command, enable);
-    };
-    BrowserHost->OnAccelerator = [this](TWebBrowserSecure *, const MSG &message, const GUID &,
-                                        DWORD, bool &done) {
-        if (message.message == WM_SYSKEYDOWN && message.wParam == 0x44) { // Alt+D
-            FocusAddressBox();
-            done = true;
-        }
-    };
-    // A title report records the visited address after the browser events' own handling.
-    auto titleChange = std::move(BrowserHost->OnTitleChange);
-    BrowserHost->OnTitleChange = [this, titleChange](TWebBrowser *sender, const QString &title) {
-        if (titleChange)
-            titleChange(sender, title);
-        const QString location = BrowserHost->LocationURL();
-        if (!location.isEmpty())
-            RecordVisit(location);
-    };
+    connect(StatusBar3, &QAction::triggered, this, &TForm1::StatusBar3Click);
+    connect(Show1, &QMenu::aboutToShow, this, &TForm1::Show1Click);
 
     FKeyRouter = new TKeyRouter(*this);
     qApp->installEventFilter(FKeyRouter);
@@ -66,35 +49,33 @@ void TForm1::EngineCommand(const std::function<HRESULT()> &call) {
     }
 }
 
-void TForm1::Go() {
+void TForm1::Button2Click() {
     if (BrowserHost)
         EngineCommand([this] { return BrowserHost->Navigate(ComboBox1->currentText()); });
 }
 
-void TForm1::GoHome() {
+void TForm1::ToolButton14Click() {
     EngineCommand([this] { return BrowserHost->GoHome(); });
 }
 
-void TForm1::GoBack() {
+void TForm1::ToolButton9Click() {
     EngineCommand([this] { return BrowserHost->GoBack(); });
 }
 
-void TForm1::GoForward() {
+void TForm1::ToolButton10Click() {
     EngineCommand([this] { return BrowserHost->GoForward(); });
 }
 
-void TForm1::Refresh() {
+void TForm1::ToolButton1Click() {
     StartBusy();
-    CurrentZone = -1;
-    SecurityCategories.reset();
-    PageDateText.clear();
+    TPageState::Reset();
     StatusBar1->update();
     const bool complete = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     EngineCommand(
         [&] { return BrowserHost->Refresh2(complete ? REFRESH_COMPLETELY : REFRESH_NORMAL); });
 }
 
-void TForm1::Stop() {
+void TForm1::ToolButton8Click() {
     if (BrowserHost->Busy())
         EngineCommand([this] { return BrowserHost->Stop(); });
 }
@@ -128,19 +109,56 @@ void TForm1::RebuildHistoryMenu() {
     }
 }
 
-void TForm1::CommandStateChange(LONG command, bool enable) {
-    if (command == CSC_NAVIGATEFORWARD) {
-        ToolButton10->setEnabled(enable);
-        Forward2->setEnabled(enable);
-    } else if (command == CSC_NAVIGATEBACK) {
-        ToolButton9->setEnabled(enable);
-        Back2->setEnabled(enable);
+void TForm1::WebBrowser1CommandStateChange(TWebBrowser *, LONG Command, bool Enable) {
+    if (Command == CSC_NAVIGATEFORWARD) {
+        ToolButton10->setEnabled(Enable);
+        Forward2->setEnabled(Enable);
+    } else if (Command == CSC_NAVIGATEBACK) {
+        ToolButton9->setEnabled(Enable);
+        Back2->setEnabled(Enable);
+    }
+}
+
+void TForm1::WebBrowser1Accelerator(TWebBrowserSecure *, const MSG &lpMsg, const GUID &, DWORD,
+                                    bool &Done) {
+    // A letter key's virtual-key code is its upper-case character.
+    if (lpMsg.message == WM_SYSKEYDOWN && lpMsg.wParam == WPARAM('D')) { // Alt+D
+        FocusAddressBox();
+        Done = true;
+    }
+}
+
+void TForm1::FormKeyDown(const QKeyEvent &key, bool &handled) {
+    if (key.key() == Qt::Key_D && (key.modifiers() & Qt::AltModifier)) {
+        FocusAddressBox();
+        handled = true;
+    }
+}
+
+// Enter goes on to the box after Go; Tab is taken, so that Qt's focus chain does not move it on.
+void TForm1::ComboBox1KeyDown(const QKeyEvent &key, bool &handled) {
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Button2Click();
+        break;
+    case Qt::Key_Tab:
+        if (BrowserHost)
+            BrowserHost->setFocus(Qt::TabFocusReason);
+        handled = true;
+        break;
+    default:
+        break;
     }
 }
 
 void TForm1::FocusAddressBox() {
     ComboBox1->setFocus(Qt::ShortcutFocusReason);
     ComboBox1->lineEdit()->selectAll();
+}
+
+void TForm1::New2Click() {
+    LaunchProgram(QApplication::applicationFilePath());
 }
 
 // The new process is not waited for: it shows its own window and the home page.

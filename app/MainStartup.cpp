@@ -22,12 +22,17 @@
 #include <QMessageBox>
 #include <QStyle>
 
-void TForm1::FormCreate(const QStringList &arguments, bool automation) {
-    // The window's creation parameters: the stored default size, each side only when set.
+#include <functional>
+
+void TForm1::CreateParams() {
     if (AppOption->DefaultWidth() != -1)
         resize(AppOption->DefaultWidth(), height());
     if (AppOption->DefaultHeight() != -1)
         resize(width(), AppOption->DefaultHeight());
+}
+
+void TForm1::FormCreate(const QStringList &arguments, bool automation) {
+    CreateParams();
     TAddressCompletion::Install(*ComboBox1);
 
     BrowserHost = new TWebBrowserSecure(Panel1);
@@ -37,10 +42,12 @@ void TForm1::FormCreate(const QStringList &arguments, bool automation) {
     delete BrowserHostPlaceholder;
     BrowserHostPlaceholder = nullptr;
 
+    WireCommands();
+    WireStatusBar();
     WireBrowserEvents();
-    WireNavigation();
     BrowserHost->SetOffline(false);
     BrowserHost->SetUserAgent(u"Use IE Control Browser"_qs);
+    BrowserHost->OnAccelerator = std::bind_front(&TForm1::WebBrowser1Accelerator, this);
     TDropTarget::Install(ComboBox1->lineEdit());
     // The debug features and the colour menu copy come with their own modules.
     LoadLocalBrowseSettings();
@@ -91,7 +98,7 @@ void TForm1::BuildZoneList() {
 // all. Anything else goes into the address box exactly as given and Go runs.
 void TForm1::HandleCommandLine(const QStringList &arguments) {
     if (arguments.isEmpty()) {
-        GoHome();
+        ToolButton14Click();
         return;
     }
     const QString first = arguments.first();
@@ -101,7 +108,7 @@ void TForm1::HandleCommandLine(const QStringList &arguments) {
         if (first.startsWith(u'-'))
             return;
         ComboBox1->setEditText(first);
-        Go();
+        Button2Click();
     };
     if (!AppOption->DebugEnable()) {
         navigate();

@@ -1,9 +1,10 @@
 #include "app/MainUnit.h"
 
+#include "options/OptionKey.h"
+
 #include <memory>
 
 namespace {
-constexpr const char *kOptionKey = "Software\\Tarnwick\\Lumenvale\\1.0";
 std::unique_ptr<TRegistryIniFile> g_reader;
 std::unique_ptr<TRegistryIniFile> g_writer;
 std::function<void(const QString &)> g_traceSink;
@@ -13,8 +14,8 @@ TRegistryIniFile *MainIniReader = nullptr;
 TRegistryIniFile *MainIniWriter = nullptr;
 
 void InitializeMainUnit() {
-    g_reader = std::make_unique<TRegistryIniFile>(kOptionKey, KEY_QUERY_VALUE);
-    g_writer = std::make_unique<TRegistryIniFile>(kOptionKey, KEY_ALL_ACCESS);
+    g_reader = optionkey::Open(KEY_QUERY_VALUE);
+    g_writer = optionkey::Open(KEY_ALL_ACCESS);
     MainIniReader = g_reader.get();
     MainIniWriter = g_writer.get();
 }

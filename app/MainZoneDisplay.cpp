@@ -1,4 +1,4 @@
-// TForm1: the zone panel and the security-category panel of the status bar.
+// TForm1: the zone panel and the security-category panel of the status bar, and its tooltips.
 
 #include "app/Main.h"
 
@@ -8,7 +8,59 @@
 #include "host/WebBrowserSecure.h"
 #include "policy/LocalBrowseSettings.h"
 
+#include <QEvent>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Runs a handler for every tooltip request of the watched widget; the request is consumed.
+class TToolTipHook final : public QObject {
+public:
+    TToolTipHook(QObject *parent, std::function<void(QHelpEvent &)> handler)
+        : QObject(parent), FHandler(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() != QEvent::ToolTip)
+            return QObject::eventFilter(watched, event);
+        FHandler(*static_cast<QHelpEvent *>(event));
+        return true;
+    }
+
+private:
+    std::function<void(QHelpEvent &)> FHandler;
+};
+
+} // namespace
+
+// Tooltip requests over the status bar take their text from the panel under the mouse; panels 1
+// and 3 are drawn here.
+void TForm1::WireStatusBar() {
+    StatusBar1->installEventFilter(new TToolTipHook(this, [this](QHelpEvent &event) {
+        if (!StatusBar1->rect().contains(event.pos()))
+            return;
+        std::vector<int> widths;
+        for (int i = 0; i < StatusBar1->PanelCount(); ++i)
+            widths.push_back(StatusBar1->Panel(i)->Width());
+        std::string hint;
+        if (zonedisplay::PanelHint(zonedisplay::PanelAt(widths, event.pos().x()),
+                                   PageDateText.toStdString(), SecurityCategories,
+                                   StatusBar1->Panel(spStatusText)->Text().toStdString(), hint))
+            StatusBar1->setToolTip(QString::fromStdString(hint));
+        QToolTip::showText(event.globalPos(), StatusBar1->toolTip(), StatusBar1);
+    }));
+    StatusBar1->Panel(spZone)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
+        DrawZonePanel(p, r);
+    };
+    StatusBar1->Panel(spCategories)->OnDrawPanel = [this](QPainter &p, const QRect &r) {
+        DrawCategoryPanel(p, r);
+    };
+}
 
 int TForm1::ZoneForUrl(const QString &address) {
     if (!SecurityManager)
@@ -28,7 +80,7 @@ void TForm1::DrawZonePanel(QPainter &painter, const QRect &rect) {
     painter.drawText(QRect(rect.left() + icon.width(), rect.top() + 2, rect.width() - icon.width(),
                            rect.height() - 2),
                      Qt::AlignLeft | Qt::AlignTop, ZoneNames.value(index));
-    DescribePanel(3, ZoneNames.value(index));
+    DescribePanel(spZone, ZoneNames.value(index));
 }
 
 void TForm1::DrawCategoryPanel(QPainter &painter, const QRect &rect) {
@@ -40,7 +92,8 @@ void TForm1::DrawCategoryPanel(QPainter &painter, const QRect &rect) {
                                        rect.top() - 2 + (rect.height() - picture.height() + 4) / 2),
                                 picture));
     }
-    DescribePanel(1, QString::fromStdString(zonedisplay::CategoryNames(SecurityCategories)));
+    DescribePanel(spCategories,
+                  QString::fromStdString(zonedisplay::CategoryNames(SecurityCategories)));
 }
 
 void TForm1::SetPanelText(int index, const QString &text) {
@@ -57,7 +110,7 @@ void TForm1::DescribePanel(int index, const QString &shown) {
     for (int i = 0; i < StatusBar1->PanelCount(); ++i) {
         std::string hint;
         zonedisplay::PanelHint(i + 1, PageDateText.toStdString(), SecurityCategories,
-                               StatusBar1->Panel(2)->Text().toStdString(), hint);
+                               StatusBar1->Panel(spStatusText)->Text().toStdString(), hint);
         TStatusPanel *panel = StatusBar1->Panel(i);
         if (const QString description = QString::fromStdString(hint);
             panel->accessibleDescription() != description)

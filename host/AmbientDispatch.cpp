@@ -36,7 +36,7 @@ constexpr DISPID DISPID_FONT_WEIGHT = 7;
 // A read-only font object: the control's font as the ambient font property hands it out.
 class AmbientFont final : public DispatchObject<IDispatch> {
 public:
-    explicit AmbientFont(QFont font) : m_font(std::move(font)) {}
+    explicit AmbientFont(QFont font) : FFont(std::move(font)) {}
 
     HRESULT GetIDsOfNames(REFIID, const LPCSTR *, UINT, LCID, DISPID *) override {
         return E_NOTIMPL;
@@ -47,25 +47,25 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         switch (member) {
         case DISPID_FONT_NAME:
-            *result = Variant(m_font.family().toStdString());
+            *result = Variant(FFont.family().toStdString());
             return S_OK;
         case DISPID_FONT_SIZE:
-            *result = Variant(static_cast<LONG>(qRound(m_font.pointSizeF())));
+            *result = Variant(static_cast<LONG>(qRound(FFont.pointSizeF())));
             return S_OK;
         case DISPID_FONT_BOLD:
-            *result = Variant(m_font.bold());
+            *result = Variant(FFont.bold());
             return S_OK;
         case DISPID_FONT_ITALIC:
-            *result = Variant(m_font.italic());
+            *result = Variant(FFont.italic());
             return S_OK;
         case DISPID_FONT_UNDER:
-            *result = Variant(m_font.underline());
+            *result = Variant(FFont.underline());
             return S_OK;
         case DISPID_FONT_STRIKE:
-            *result = Variant(m_font.strikeOut());
+            *result = Variant(FFont.strikeOut());
             return S_OK;
         case DISPID_FONT_WEIGHT:
-            *result = Variant(static_cast<LONG>(m_font.weight()));
+            *result = Variant(static_cast<LONG>(FFont.weight()));
             return S_OK;
         default:
             return DISP_E_MEMBERNOTFOUND;
@@ -73,7 +73,7 @@ public:
     }
 
 private:
-    QFont m_font;
+    QFont FFont;
 };
 
 // 0x00BBGGRR, the colour form of the original platform.

@@ -1,8 +1,15 @@
 #include "options/appoption.h"
 
+#include "options/OptionKey.h"
+
+#include <string_view>
+
 namespace {
-constexpr const char *kOptionKey = "Software\\Tarnwick\\Lumenvale\\1.0";
-constexpr const char *kProductSubPath = "Tarnwick\\Lumenvale\\1.0";
+// The option key's path below "Software\\".
+constexpr std::string_view kSoftware = "Software\\";
+static_assert(std::string_view(optionkey::Path).starts_with(kSoftware));
+constexpr std::string_view kProductSubPath =
+    std::string_view(optionkey::Path).substr(kSoftware.size());
 
 std::unique_ptr<TAppOption> g_appOption;
 } // namespace
@@ -10,9 +17,8 @@ std::unique_ptr<TAppOption> g_appOption;
 TAppOption *AppOption = nullptr;
 
 TAppOptionBase::TAppOptionBase()
-    : FRegistryPath(kOptionKey),
-      FReader(std::make_unique<TRegistryIniFile>(FRegistryPath, KEY_QUERY_VALUE)),
-      FWriter(std::make_unique<TRegistryIniFile>(FRegistryPath, KEY_WRITE)) {}
+    : FRegistryPath(optionkey::Path), FReader(optionkey::Open(KEY_QUERY_VALUE)),
+      FWriter(optionkey::Open(KEY_WRITE)) {}
 
 TAppOptionBase::~TAppOptionBase() {
     FReader.reset();
@@ -37,9 +43,9 @@ void TAppOptionBase::RemoveOptionKeys() {
     probe.SetRootKey(HKEY_CURRENT_USER);
     if (!software.OpenKey("Software", false))
         return;
-    software.DeleteKey(kProductSubPath);
+    software.DeleteKey(std::string(kProductSubPath));
 
-    std::string path = kProductSubPath;
+    std::string path(kProductSubPath);
     for (;;) {
         if (probe.OpenKey("\\Software\\" + path, false)) {
             if (probe.HasSubKeys() || !probe.GetValueNames().empty())
@@ -60,47 +66,47 @@ TAppOption::TAppOption() {
 
 void TAppOption::Load() {
     TRegistryIniFile &r = Reader();
-    FCheckDefaultBrowser = r.ReadBool("Debug", "CheckDefaultBrowser", false);
-    FDebugEnable = r.ReadBool("Debug", "Enable", false);
-    FLogDialog = r.ReadBool("Debug", "LogDialog", false);
-    FToolbarExt = r.ReadBool("Debug", "ToolbarExt", false);
-    FShowStatusBar = r.ReadBool("Window", "StatusBar", true);
-    FShowMessage = r.ReadBool("UI", "ShowMessage", true);
-    FDefaultWidth = r.ReadInteger("UI", "DefaultWidth", -1);
-    FDefaultHeight = r.ReadInteger("UI", "DefaultHeight", -1);
+    FCheckDefaultBrowser = optionkey::CheckDefaultBrowser.Read(r);
+    FDebugEnable = optionkey::DebugEnable.Read(r);
+    FLogDialog = optionkey::LogDialog.Read(r);
+    FToolbarExt = optionkey::ToolbarExt.Read(r);
+    FShowStatusBar = optionkey::StatusBar.Read(r);
+    FShowMessage = optionkey::ShowMessage.Read(r);
+    FDefaultWidth = optionkey::DefaultWidth.Read(r);
+    FDefaultHeight = optionkey::DefaultHeight.Read(r);
 }
 
-void TAppOption::SetBool(bool &field, const char *section, const char *ident, bool value) {
+void TAppOption::SetBool(bool &field, const TIniValue<bool> &option, bool value) {
     if (field == value)
         return;
-    Writer().WriteBool(section, ident, value);
+    option.Write(Writer(), value);
     field = value;
 }
 
 void TAppOption::SetCheckDefaultBrowser(bool value) {
-    SetBool(FCheckDefaultBrowser, "Debug", "CheckDefaultBrowser", value);
+    SetBool(FCheckDefaultBrowser, optionkey::CheckDefaultBrowser, value);
 }
 void TAppOption::SetDebugEnable(bool value) {
-    SetBool(FDebugEnable, "Debug", "Enable", value);
+    SetBool(FDebugEnable, optionkey::DebugEnable, value);
 }
 void TAppOption::SetToolbarExt(bool value) {
-    SetBool(FToolbarExt, "Debug", "ToolbarExt", value);
+    SetBool(FToolbarExt, optionkey::ToolbarExt, value);
 }
 void TAppOption::SetLogDialog(bool value) {
-    SetBool(FLogDialog, "Debug", "LogDialog", value);
+    SetBool(FLogDialog, optionkey::LogDialog, value);
 }
 void TAppOption::SetShowMessage(bool value) {
-    SetBool(FShowMessage, "UI", "ShowMessage", value);
+    SetBool(FShowMessage, optionkey::ShowMessage, value);
 }
 
 void TAppOption::SetDefaultWidth(int value) {
     FDefaultWidth = value;
-    Writer().WriteInteger("UI", "DefaultWidth", value);
+    optionkey::DefaultWidth.Write(Writer(), value);
 }
 
 void TAppOption::SetDefaultHeight(int value) {
     FDefaultHeight = value;
-    Writer().WriteInteger("UI", "DefaultHeight", value);
+    optionkey::DefaultHeight.Write(Writer(), value);
 }
 
 namespace appoption {

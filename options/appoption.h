@@ -1,12 +1,12 @@
 #pragma once
 // The application option store: switches cached from the option key of the current user.
 
-#include "platform/registry/RegistryObjects.h"
+#include "platform/registry/IniValue.h"
 
 #include <memory>
 #include <string>
 
-// Owns the option key path and the two ini-file objects on it.
+// Owns the option key path and the two ini-file objects on it (options/OptionKey.h).
 class TAppOptionBase {
 public:
     TAppOptionBase();
@@ -55,7 +55,7 @@ public:
     void SetDefaultHeight(int value);
 
 private:
-    void SetBool(bool &field, const char *section, const char *ident, bool value);
+    void SetBool(bool &field, const TIniValue<bool> &option, bool value);
 
     bool FCheckDefaultBrowser = false;
     bool FDebugEnable = false;

@@ -1,14 +1,18 @@
 #include "policy/LocalBrowseSettings.h"
 
+#include "platform/registry/IniValue.h"
+#include "platform/urlmon/Zones.h"
 #include "policy/LocalPath.h"
 
 #include <cstdlib>
 
 namespace {
-constexpr const char *kLocalBrowse = "LocalBrowse";
-constexpr const char *kSecurityOption = "SecurityOption";
-constexpr DWORD kDefaultDownloadControl = 0x10; // DLCTL_DLIMAGES
-constexpr int kDefaultZone = 3;                 // Internet
+// The local-browsing values of the option key. An empty or absent directory is the default one.
+const TIniValue<std::string> kDirectory{"LocalBrowse", "Directory", ""};
+constexpr TIniValue<int> kDownloadControl{"SecurityOption", "DLControl", 0x10}; // DLCTL_DLIMAGES
+constexpr TIniValue<bool> kUseOrginalUrl{"SecurityOption", "UseOrginalUrl", false};
+constexpr TIniValue<int> kDefaultSecurityZone{"SecurityOption", "DefaultSecurityZone",
+                                              URLZONE_INTERNET};
 } // namespace
 
 TLocalBrowseSettings::TLocalBrowseSettings(TRegistryIniFile &reader, TRegistryIniFile &writer,
@@ -35,15 +39,13 @@ std::string TLocalBrowseSettings::WithSeparator(const std::string &dir) const {
 }
 
 void TLocalBrowseSettings::LoadLocalBrowseSettings() {
-    const std::string dir = FReader.ReadString(kLocalBrowse, "Directory", "");
+    const std::string dir = kDirectory.Read(FReader);
     FRule.LocalWebDirectory = dir.empty() ? DefaultDirectory(FRule.PathStyle) : WithSeparator(dir);
-    const DWORD flags =
-        DWORD(FReader.ReadInteger(kSecurityOption, "DLControl", int(kDefaultDownloadControl)));
+    const DWORD flags = DWORD(kDownloadControl.Read(FReader));
     if (FSetFlags)
         FSetFlags(flags);
-    FRule.UseOrginalUrl = FReader.ReadBool(kSecurityOption, "UseOrginalUrl", false);
-    FRule.DefaultSecurityZone =
-        FReader.ReadInteger(kSecurityOption, "DefaultSecurityZone", kDefaultZone);
+    FRule.UseOrginalUrl = kUseOrginalUrl.Read(FReader);
+    FRule.DefaultSecurityZone = kDefaultSecurityZone.Read(FReader);
 }
 
 bool TLocalBrowseSettings::SetLocalWebDirectory(const std::string &text) {
@@ -55,7 +57,7 @@ bool TLocalBrowseSettings::SetLocalWebDirectory(const std::string &text) {
     if (same)
         return true;
     FRule.LocalWebDirectory = WithSeparator(text);
-    FWriter.WriteString(kLocalBrowse, "Directory", FRule.LocalWebDirectory);
+    kDirectory.Write(FWriter, FRule.LocalWebDirectory);
     return true;
 }
 
@@ -68,19 +70,19 @@ void TLocalBrowseSettings::SetDownloadControlFlags(DWORD flags) {
         return;
     if (FSetFlags)
         FSetFlags(flags);
-    FWriter.WriteInteger(kSecurityOption, "DLControl", int(flags));
+    kDownloadControl.Write(FWriter, int(flags));
 }
 
 void TLocalBrowseSettings::SetUseOrginalUrl(bool value) {
     if (value == FRule.UseOrginalUrl)
         return;
     FRule.UseOrginalUrl = value;
-    FWriter.WriteBool(kSecurityOption, "UseOrginalUrl", value);
+    kUseOrginalUrl.Write(FWriter, value);
 }
 
 void TLocalBrowseSettings::SetDefaultSecurityZone(int zone) {
     if (zone == FRule.DefaultSecurityZone)
         return;
     FRule.DefaultSecurityZone = zone;
-    FWriter.WriteInteger(kSecurityOption, "DefaultSecurityZone", zone);
+    kDefaultSecurityZone.Write(FWriter, zone);
 }

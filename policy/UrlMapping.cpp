@@ -1,13 +1,14 @@
 #include "policy/UrlMapping.h"
 
+#include "platform/wininet/WinInet.h"
 #include "policy/LocalPath.h"
 
 #include <optional>
 
 namespace {
 
-constexpr DWORD kFileForm = 0x30000000; // decode escapes, do not encode
-constexpr DWORD kHttpForm = 0;
+constexpr DWORD kFileForm = ICU_DECODE | ICU_NO_ENCODE; // escapes decoded, nothing encoded
+constexpr DWORD kHttpForm = 0;                          // unsafe characters encoded
 
 bool HasFileScheme(const std::string &text, bool ignoreCase) {
     const std::string head = text.substr(0, 7);

@@ -1,5 +1,6 @@
 #include "policy/ZonePolicy.h"
 
+#include "platform/urlmon/UrlActions.h"
 #include "platform/urlmon/WideText.h"
 
 #include <cstdio>
@@ -16,15 +17,16 @@ std::string Hex4(DWORD value) {
 } // namespace
 
 int UrlActionCategory(DWORD action) {
-    if (action >= 0x1400 && action <= 0x15FF)
+    const auto in = [action](DWORD min, DWORD max) { return action >= min && action <= max; };
+    if (in(URLACTION_SCRIPT_MIN, URLACTION_SCRIPT_MAX))
         return scScript;
-    if (action >= 0x1C00 && action <= 0x1CFF)
+    if (in(URLACTION_JAVA_MIN, URLACTION_JAVA_MAX))
         return scJava;
-    if (action >= 0x1200 && action <= 0x13FF)
+    if (in(URLACTION_ACTIVEX_MIN, URLACTION_ACTIVEX_MAX))
         return scActiveX;
-    if (action >= 0x1000 && action <= 0x11FF)
+    if (in(URLACTION_DOWNLOAD_MIN, URLACTION_DOWNLOAD_MAX))
         return scDownload;
-    if (action == 0x1A02 || action == 0x1A03)
+    if (action == URLACTION_COOKIES || action == URLACTION_COOKIES_SESSION)
         return scCookie;
     return scOther;
 }

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-class tst_FileFilter final : public QObject {
+class TestFileFilter final : public QObject {
     Q_OBJECT
 private slots:
     void conversion_data() {
@@ -27,5 +27,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_FileFilter)
+QTEST_APPLESS_MAIN(TestFileFilter)
 #include "tst_FileFilter.moc"

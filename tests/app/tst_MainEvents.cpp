@@ -9,7 +9,10 @@
 #include "host/WebBrowserSecure.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "platform/urlmon/UrlActions.h"
 #include "policy/LocalBrowseSettings.h"
+#include "tests/support/FixtureSite.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -30,9 +33,6 @@
 #include <string>
 
 namespace {
-
-constexpr DWORD kUrlActionScriptRun = 0x1400;
-constexpr DWORD kUrlActionCookies = 0x1A02;
 
 std::u16string Wide(const QString &text) {
     return text.toStdU16String();
@@ -107,7 +107,6 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY(FPlatform.isValid() && FWeb.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
         appoption::Initialize();
         InitializeMainUnit();
     }
@@ -209,7 +208,7 @@ private slots:
         FForm->SecurityCategories.set(scScript);
         FForm->txtMessage->setText(u"前のページ"_qs);
         FForm->txtMessage->setVisible(true);
-        FForm->Refresh();
+        FForm->ToolButton1Click();
         QVERIFY(!FForm->ProgressBar1->isHidden());
         QVERIFY(FForm->txtMessage->isHidden() && FForm->txtMessage->text().isEmpty());
         QCOMPARE(FForm->CurrentZone, -1);
@@ -305,7 +304,7 @@ private slots:
 
     // Actions are recorded by category and always left to the platform.
     void processUrlActionRecordsCategories() {
-        for (DWORD action : {kUrlActionScriptRun, kUrlActionScriptRun, kUrlActionCookies}) {
+        for (DWORD action : {URLACTION_SCRIPT_RUN, URLACTION_SCRIPT_RUN, URLACTION_COOKIES}) {
             bool handled = true;
             const HRESULT hr = Host()->OnProcessUrlAction(Host(), u"http://a.example/"_qs, action,
                                                           nullptr, 0, nullptr, 0, 0, 0, handled);
@@ -552,11 +551,10 @@ private:
     TWebBrowserSecure *Host() const { return FForm->BrowserHost; }
     // Writes a page into the web directory; its file: URL.
     QString WritePage(const QString &name, const QByteArray &body) {
-        QFile page(FWeb.filePath(name));
-        if (!page.open(QIODevice::WriteOnly))
+        const QString path = FWeb.filePath(name);
+        if (!WriteFile(path, "<!DOCTYPE html><meta charset='utf-8'>" + body))
             return {};
-        page.write("<!DOCTYPE html><meta charset='utf-8'>" + body);
-        return QUrl::fromLocalFile(page.fileName()).toString();
+        return QUrl::fromLocalFile(path).toString();
     }
     void StartTopLevelNavigation() {
         bool cancel = false;
@@ -572,7 +570,7 @@ private:
         added = true;
     }
 
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FWeb;
     std::unique_ptr<TForm1> FForm;
 };

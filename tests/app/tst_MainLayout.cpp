@@ -146,7 +146,7 @@ TSeen See(QObject *object) {
 
 } // namespace
 
-class tst_MainLayout final : public QObject {
+class TestMainLayout final : public QObject {
     Q_OBJECT
     std::unique_ptr<TForm1> Form;
 
@@ -488,5 +488,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_MainLayout)
+QTEST_MAIN(TestMainLayout)
 #include "tst_MainLayout.moc"

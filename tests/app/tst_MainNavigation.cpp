@@ -8,6 +8,7 @@
 #include "options/appoption.h"
 #include "platform/engine/EngineConstants.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,7 +42,6 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY(FPlatform.isValid() && FPages.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
         appoption::Initialize();
         InitializeMainUnit();
         for (const char *name : {"a", "b", "c"}) {
@@ -96,7 +96,7 @@ private:
         return control;
     }
 
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FPages;
     std::unique_ptr<TForm1> FForm;
 };
@@ -280,9 +280,9 @@ void TestMainNavigation::pageAccelerator_data() {
     QTest::addColumn<uint>("message");
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("done");
-    QTest::newRow("system key D") << WM_SYSKEYDOWN << 0x44 << true;
-    QTest::newRow("plain key D") << WM_KEYDOWN << 0x44 << false;
-    QTest::newRow("system key E") << WM_SYSKEYDOWN << 0x45 << false;
+    QTest::newRow("system key D") << WM_SYSKEYDOWN << int('D') << true;
+    QTest::newRow("plain key D") << WM_KEYDOWN << int('D') << false;
+    QTest::newRow("system key E") << WM_SYSKEYDOWN << int('E') << false;
 }
 
 // The host's accelerator event: only Alt+D is taken, and it focuses the address box.

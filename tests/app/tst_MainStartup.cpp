@@ -7,6 +7,7 @@
 #include "app/ProgramLanguage.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -26,7 +27,6 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY(FPlatform.isValid() && FFiles.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
         appoption::Initialize();
         InitializeMainUnit();
         for (const char *name : {"Alpha.html", "beta.html"}) {
@@ -116,7 +116,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FFiles;
 };
 

@@ -9,6 +9,7 @@
 #include "host/WebBrowserSecure.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QComboBox>
 #include <QProgressBar>
@@ -31,7 +32,6 @@ public:
 private slots:
     void initTestCase() {
         QVERIFY(FPlatform.isValid() && FDownloads.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
         appoption::Initialize();
         InitializeMainUnit();
     }
@@ -43,7 +43,7 @@ private slots:
     void navigationWithoutADocument();
 
 private:
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FDownloads;
 };
 

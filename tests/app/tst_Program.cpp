@@ -91,7 +91,7 @@ QString FixtureDir() {
 
 } // namespace
 
-class tst_Program final : public QObject {
+class TestProgram final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -358,5 +358,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Program)
+QTEST_GUILESS_MAIN(TestProgram)
 #include "tst_Program.moc"

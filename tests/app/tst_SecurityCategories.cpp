@@ -9,6 +9,8 @@
 #include "host/WebBrowserSecure.h"
 #include "options/appoption.h"
 #include "platform/engine/EngineEnvironment.h"
+#include "tests/support/FixtureSite.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QHelpEvent>
 #include <QTemporaryDir>
@@ -20,11 +22,6 @@
 namespace {
 
 constexpr int kLoadTimeout = 20000;
-
-bool WriteFile(const QString &path, const QByteArray &content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 } // namespace
 
@@ -50,7 +47,7 @@ private:
         return FForm->StatusBar1->toolTip();
     }
 
-    QTemporaryDir FPlatform;
+    FreshPlatformDir FPlatform;
     QTemporaryDir FSite;
     QTemporaryDir FDownloads;
     TestHttpServer FServer;
@@ -60,7 +57,6 @@ private:
 void TestSecurityCategories::initTestCase() {
     QVERIFY(FPlatform.isValid() && FSite.isValid() && FDownloads.isValid());
     QVERIFY(FServer.IsListening());
-    qputenv("QUILLMERE_PLATFORM_DIR", FPlatform.path().toUtf8());
     appoption::Initialize();
     InitializeMainUnit();
     const QList<std::pair<QString, QByteArray>> files{

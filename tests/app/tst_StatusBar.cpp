@@ -32,7 +32,7 @@ void ShowAtWidth(TStatusBar &bar, int width) {
 
 } // namespace
 
-class tst_StatusBar final : public QObject {
+class TestStatusBar final : public QObject {
     Q_OBJECT
 private slots:
     void designWidthsBeforeShown() {
@@ -125,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_StatusBar)
+QTEST_MAIN(TestStatusBar)
 #include "tst_StatusBar.moc"

@@ -4,9 +4,9 @@
 
 #include "host/WebBrowserSecure.h"
 #include "platform/com/ComObject.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QHash>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -42,8 +42,7 @@ struct HostFixture {
     HostFixture(const HostFixture &) = delete;
     HostFixture &operator=(const HostFixture &) = delete;
 
-    QTemporaryDir platformDir;
     // Before the control registers the engine's class.
-    bool platformDirSet = qputenv("QUILLMERE_PLATFORM_DIR", platformDir.path().toUtf8());
+    FreshPlatformDir platformDir;
     std::unique_ptr<TWebBrowserSecure> browser = std::make_unique<TWebBrowserSecure>();
 };

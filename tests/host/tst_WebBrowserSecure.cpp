@@ -640,7 +640,7 @@ void TestWebBrowserSecure::engineVersionFromRegisteredServer() {
     QCOMPARE(other.GetIEVersion(), ours);
 
     // A file without a version resource is not registered in place of a missing server.
-    const QString plain = m_f->platformDir.filePath(u"plain.so"_qs);
+    const QString plain = m_f->platformDir.file(u"plain.so"_qs);
     QFile file(plain);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("no version here");

@@ -5,6 +5,7 @@
 #include "HostFixture.h"
 
 #include "platform/engine/EngineEnvironment.h"
+#include "tests/support/FixtureSite.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -51,15 +52,12 @@ void TestWebBrowserSecureEngine::init() {
 }
 
 QString TestWebBrowserSecureEngine::LoadAlertPage(const QString &text) {
-    const QString path = m_f->platformDir.filePath(u"alert.html"_qs);
-    QFile page(path);
-    if (!page.open(QIODevice::WriteOnly))
+    const QString path = m_f->platformDir.file(u"alert.html"_qs);
+    if (!WriteFile(path, u"<html><head><meta charset='utf-8'><title>before</title></head><body>"
+                         "<script>var r = alert('%1'); document.title = 'after ' + r;</script>"
+                         "</body></html>"_qs.arg(text)
+                             .toUtf8()))
         return u"<no page>"_qs;
-    page.write(u"<html><head><meta charset='utf-8'><title>before</title></head><body>"
-               "<script>var r = alert('%1'); document.title = 'after ' + r;</script>"
-               "</body></html>"_qs.arg(text)
-                   .toUtf8());
-    page.close();
     if (m_f->browser->Navigate(QUrl::fromLocalFile(path).toString()) != S_OK)
         return u"<not navigated>"_qs;
     if (!QTest::qWaitFor([&] { return m_completed > 0; }, kLoadTimeout))

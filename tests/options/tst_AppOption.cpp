@@ -1,5 +1,6 @@
 #include "options/appoption.h"
 #include "platform/registry/MachineStore.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -53,16 +54,13 @@ std::pair<DWORD, QByteArray> readRaw(const std::string &path, const char *name) 
 }
 } // namespace
 
-class tst_AppOption final : public QObject {
+class TestAppOption final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    FreshPlatformDir m_dir;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", m_dir.path().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void init() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software"); }
 
@@ -264,5 +262,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_AppOption)
+QTEST_GUILESS_MAIN(TestAppOption)
 #include "tst_AppOption.moc"

@@ -1,4 +1,5 @@
 #include "policy/LocalBrowseSettings.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,10 +19,10 @@ bool valueExists(const char *section, const char *name) {
 }
 } // namespace
 
-class tst_LocalBrowseSettings final : public QObject {
+class TestLocalBrowseSettings final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    FreshPlatformDir m_dir;
 
     struct Fixture {
         TRegistryIniFile reader{kOptionKey, KEY_QUERY_VALUE};
@@ -43,7 +44,6 @@ class tst_LocalBrowseSettings final : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", m_dir.path().toUtf8());
         qputenv("HOME", "/home/tester");
     }
 
@@ -184,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_LocalBrowseSettings)
+QTEST_GUILESS_MAIN(TestLocalBrowseSettings)
 #include "tst_LocalBrowseSettings.moc"

@@ -12,7 +12,7 @@ LocalPathStyle styleNamed(const QString &name) {
 }
 } // namespace
 
-class tst_UrlMapping final : public QObject {
+class TestUrlMapping final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -308,5 +308,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_UrlMapping)
+QTEST_GUILESS_MAIN(TestUrlMapping)
 #include "tst_UrlMapping.moc"

@@ -1,18 +1,18 @@
 #include "policy/ZoneDisplay.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-class tst_ZoneDisplay final : public QObject {
+class TestZoneDisplay final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    FreshPlatformDir m_dir;
     ComPtr<IInternetSecurityManager> m_platform;
 
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", m_dir.path().toUtf8());
         QCOMPARE(CoInternetCreateSecurityManager(nullptr, m_platform.ReleaseAndGetAddressOf(), 0),
                  S_OK);
         QCOMPARE(m_platform->SetZoneMapping(URLZONE_UNTRUSTED, u"restricted.example", SZM_CREATE),
@@ -107,5 +107,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ZoneDisplay)
+QTEST_GUILESS_MAIN(TestZoneDisplay)
 #include "tst_ZoneDisplay.moc"

@@ -1,6 +1,7 @@
 #include "platform/com/ComObject.h"
 #include "platform/urlmon/WideText.h"
 #include "policy/ZonePolicy.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -51,10 +52,10 @@ std::u16string wide(const QString &s) {
 
 } // namespace
 
-class tst_ZonePolicy final : public QObject {
+class TestZonePolicy final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    FreshPlatformDir m_dir;
     ComPtr<IInternetSecurityManager> m_platform;
 
     // The security identifier the platform itself gives url.
@@ -69,7 +70,6 @@ class tst_ZonePolicy final : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", m_dir.path().toUtf8());
         QCOMPARE(CoInternetCreateSecurityManager(nullptr, m_platform.ReleaseAndGetAddressOf(), 0),
                  S_OK);
         QCOMPARE(m_platform->SetZoneMapping(URLZONE_UNTRUSTED, u"restricted.example", SZM_CREATE),
@@ -240,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ZonePolicy)
+QTEST_GUILESS_MAIN(TestZonePolicy)
 #include "tst_ZonePolicy.moc"

@@ -17,7 +17,7 @@ void Touch(const QString &path, const QByteArray &content = {}) {
 
 } // namespace
 
-class tst_DirChangeChecker final : public QObject {
+class TestDirChangeChecker final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -87,5 +87,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_DirChangeChecker)
+QTEST_GUILESS_MAIN(TestDirChangeChecker)
 #include "tst_DirChangeChecker.moc"

@@ -6,6 +6,7 @@
 #include "platform/kernel/VersionInfoWriter.h"
 #include "platform/registry/RegistryObjects.h"
 #include "tests/platform/kernel/ExecutableFixtures.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,11 +51,12 @@ void RegisterServer(const std::string &subKey, const std::string &path) {
 
 } // namespace
 
-class tst_FileVersionRC final : public QObject {
+class TestFileVersionRC final : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<FreshPlatformDir> FPlatform;
 
     std::string Write(const QString &name, const std::vector<BYTE> &bytes) {
         const QString path = FDir->filePath(name);
@@ -68,7 +70,7 @@ private slots:
     void init() {
         FDir = std::make_unique<QTemporaryDir>();
         QVERIFY(FDir->isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", FDir->filePath("platform").toUtf8());
+        FPlatform = std::make_unique<FreshPlatformDir>();
     }
 
     void loadFromFile() {
@@ -196,5 +198,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FileVersionRC)
+QTEST_GUILESS_MAIN(TestFileVersionRC)
 #include "tst_FileVersionRC.moc"

@@ -1,5 +1,6 @@
 #include "platform/registry/MachineStore.h"
 #include "platform/registry/RegistryObjects.h"
+#include "tests/support/FreshPlatformDir.h"
 #include "util/utility.h"
 
 #include <QTemporaryDir>
@@ -25,16 +26,13 @@ void writeValue(HKEY root, const std::string &path, const std::string &name,
 
 } // namespace
 
-class tst_RegistryHelpers final : public QObject {
+class TestRegistryHelpers final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    FreshPlatformDir m_dir;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        qputenv("QUILLMERE_PLATFORM_DIR", m_dir.path().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void init() {
         SetMachineStoreReadOnly(false);
@@ -140,5 +138,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryHelpers)
+QTEST_GUILESS_MAIN(TestRegistryHelpers)
 #include "tst_RegistryHelpers.moc"

@@ -24,7 +24,7 @@ void Touch(const QString &path, const QByteArray &content = {}) {
 
 Q_DECLARE_METATYPE(Operation)
 
-class tst_ChangeNotify final : public QObject {
+class TestChangeNotify final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -169,5 +169,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ChangeNotify)
+QTEST_GUILESS_MAIN(TestChangeNotify)
 #include "tst_ChangeNotify.moc"

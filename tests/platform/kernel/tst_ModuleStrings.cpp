@@ -23,7 +23,7 @@ fixtures::PeFixture StringsPe() {
 
 } // namespace
 
-class tst_ModuleStrings final : public QObject {
+class TestModuleStrings final : public QObject {
     Q_OBJECT
 
 private:
@@ -126,5 +126,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ModuleStrings)
+QTEST_GUILESS_MAIN(TestModuleStrings)
 #include "tst_ModuleStrings.moc"

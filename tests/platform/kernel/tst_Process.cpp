@@ -38,7 +38,7 @@ std::string QuotePath(const QString &path) {
 
 } // namespace
 
-class tst_Process final : public QObject {
+class TestProcess final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -209,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Process)
+QTEST_GUILESS_MAIN(TestProcess)
 #include "tst_Process.moc"

@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-class tst_TextServices final : public QObject {
+class TestTextServices final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -181,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TextServices)
+QTEST_GUILESS_MAIN(TestTextServices)
 #include "tst_TextServices.moc"

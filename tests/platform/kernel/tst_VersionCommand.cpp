@@ -27,7 +27,7 @@ Result Run(const std::vector<std::string> &args) {
 
 } // namespace
 
-class tst_VersionCommand final : public QObject {
+class TestVersionCommand final : public QObject {
     Q_OBJECT
 
 private:
@@ -102,5 +102,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_VersionCommand)
+QTEST_GUILESS_MAIN(TestVersionCommand)
 #include "tst_VersionCommand.moc"

@@ -85,7 +85,7 @@ fixtures::ElfFixture VersionElf() {
 
 } // namespace
 
-class tst_VersionResource final : public QObject {
+class TestVersionResource final : public QObject {
     Q_OBJECT
 
 private:
@@ -435,5 +435,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_VersionResource)
+QTEST_GUILESS_MAIN(TestVersionResource)
 #include "tst_VersionResource.moc"

@@ -8,7 +8,7 @@
 
 #include <thread>
 
-class tst_PlatformDirectory final : public QObject {
+class TestPlatformDirectory final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -74,5 +74,5 @@ private:
     std::vector<std::pair<const char *, QByteArray>> FSaved;
 };
 
-QTEST_GUILESS_MAIN(tst_PlatformDirectory)
+QTEST_GUILESS_MAIN(TestPlatformDirectory)
 #include "tst_PlatformDirectory.moc"

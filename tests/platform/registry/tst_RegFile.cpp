@@ -1,9 +1,9 @@
 // Import and export of .reg files.
 
-#include "FreshPlatformDir.h"
 #include "RegistryDump.h"
 #include "platform/registry/MachineStore.h"
 #include "platform/registry/RegFile.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -49,7 +49,7 @@ const Tree FixtureTrees[] = {
 
 } // namespace
 
-class tst_RegFile final : public QObject {
+class TestRegFile final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -325,5 +325,5 @@ private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
 
-QTEST_GUILESS_MAIN(tst_RegFile)
+QTEST_GUILESS_MAIN(TestRegFile)
 #include "tst_RegFile.moc"

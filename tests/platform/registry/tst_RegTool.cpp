@@ -1,33 +1,17 @@
 // The reg command of quillmere-platform, run as a process.
 
-#include "FreshPlatformDir.h"
 #include "RegistryDump.h"
+#include "tests/support/FreshPlatformDir.h"
+#include "tests/support/ToolRunner.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QtTest>
 
 #include <memory>
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run Tool(const QString &platformDir, const QStringList &args) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QUILLMERE_PLATFORM_DIR", platformDir);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QM_PLATFORM_TOOL), args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Run = ToolRun;
+constexpr auto Tool = RunPlatformTool;
 
 void Seed() {
     TestKey seed, child;
@@ -45,7 +29,7 @@ QByteArray Hex(const QByteArray &bytes) {
 
 } // namespace
 
-class tst_RegTool final : public QObject {
+class TestRegTool final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -246,5 +230,5 @@ private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
 
-QTEST_GUILESS_MAIN(tst_RegTool)
+QTEST_GUILESS_MAIN(TestRegTool)
 #include "tst_RegTool.moc"

@@ -1,7 +1,7 @@
 // The Win32-style registry functions on the user and machine stores.
 
-#include "FreshPlatformDir.h"
 #include "RegistryTestUtil.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QtTest>
 
@@ -15,7 +15,7 @@ QByteArray ToQt(const std::vector<BYTE> &data) {
 
 } // namespace
 
-class tst_RegistryApi final : public QObject {
+class TestRegistryApi final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -384,5 +384,5 @@ private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryApi)
+QTEST_GUILESS_MAIN(TestRegistryApi)
 #include "tst_RegistryApi.moc"

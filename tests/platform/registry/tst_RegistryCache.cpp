@@ -1,13 +1,13 @@
 // Reads answered from the stores' read caches: a change made by another process is read by the
 // very next call, answers never mix two states of a store, and the caches stay bounded.
 
-#include "FreshPlatformDir.h"
 #include "OtherProcess.h"
 #include "RegistryTestUtil.h"
 #include "platform/kernel/PlatformDir.h"
 #include "platform/registry/KeyNames.h"
 #include "platform/registry/ReadCache.h"
 #include "platform/registry/StoreWatch.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -54,7 +54,7 @@ bool Sql(const QString &file, const QByteArray &statements) {
 
 } // namespace
 
-class tst_RegistryCache final : public QObject {
+class TestRegistryCache final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -249,5 +249,5 @@ private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryCache)
+QTEST_GUILESS_MAIN(TestRegistryCache)
 #include "tst_RegistryCache.moc"

@@ -1,10 +1,10 @@
 // HKEY_CLASSES_ROOT as the merged view of the user's and the machine's Software\Classes, and the
 // read-only machine store.
 
-#include "FreshPlatformDir.h"
 #include "RegistryTestUtil.h"
 #include "platform/registry/MachineStore.h"
 #include "platform/registry/RegistryObjects.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QFile>
 #include <QtTest>
@@ -27,7 +27,7 @@ QByteArray FileBytes(const QString &path) {
 
 } // namespace
 
-class tst_RegistryClasses final : public QObject {
+class TestRegistryClasses final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -177,5 +177,5 @@ private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryClasses)
+QTEST_GUILESS_MAIN(TestRegistryClasses)
 #include "tst_RegistryClasses.moc"

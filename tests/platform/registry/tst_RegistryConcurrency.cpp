@@ -1,7 +1,7 @@
 // Many processes writing the same store at once through the registry API.
 
-#include "FreshPlatformDir.h"
 #include "RegistryTestUtil.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-class tst_RegistryConcurrency final : public QObject {
+class TestRegistryConcurrency final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -73,5 +73,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryConcurrency)
+QTEST_GUILESS_MAIN(TestRegistryConcurrency)
 #include "tst_RegistryConcurrency.moc"

@@ -1,8 +1,9 @@
 // A damaged store file: reported once, read as absent, refused for writing, never replaced.
 
-#include "FreshPlatformDir.h"
 #include "RegistryTestUtil.h"
 #include "platform/registry/RegistryObjects.h"
+#include "tests/support/FixtureSite.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,12 +21,6 @@ QByteArray FileBytes(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool WriteFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
 // Moves everything committed from the log into the database file itself.
 bool Checkpoint(const QString &path) {
     sqlite3 *db = nullptr;
@@ -38,7 +33,7 @@ bool Checkpoint(const QString &path) {
 
 } // namespace
 
-class tst_RegistryDamage final : public QObject {
+class TestRegistryDamage final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -124,5 +119,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryDamage)
+QTEST_GUILESS_MAIN(TestRegistryDamage)
 #include "tst_RegistryDamage.moc"

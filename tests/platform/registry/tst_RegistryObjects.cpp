@@ -1,8 +1,8 @@
 // The registry object and the registry ini-file object with their storage convention.
 
-#include "FreshPlatformDir.h"
 #include "RegistryTestUtil.h"
 #include "platform/registry/RegistryObjects.h"
+#include "tests/support/FreshPlatformDir.h"
 
 #include <QtTest>
 
@@ -32,7 +32,7 @@ RawValue Dword(DWORD value) {
 
 Q_DECLARE_METATYPE(RawValue)
 
-class tst_RegistryObjects final : public QObject {
+class TestRegistryObjects final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -219,5 +219,5 @@ private:
     std::unique_ptr<FreshPlatformDir> FDir;
 };
 
-QTEST_GUILESS_MAIN(tst_RegistryObjects)
+QTEST_GUILESS_MAIN(TestRegistryObjects)
 #include "tst_RegistryObjects.moc"

@@ -1,33 +1,16 @@
 #pragma once
-// Test fixture: a fresh platform directory made current for the fixture's lifetime, and small
-// helpers to write the zone keys and site lists the tests start from.
+// The zone tests' fixture: small helpers to write the zone keys and site lists the tests start
+// from, each test in a fresh platform directory of its own (FreshPlatformDir).
 
 #include "platform/registry/Registry.h"
 #include "platform/urlmon/SecurityManager.h"
 #include "platform/urlmon/ZoneManager.h"
+#include "tests/support/FreshPlatformDir.h"
 
-#include <QByteArray>
-#include <QTemporaryDir>
-#include <QtGlobal>
+#include <QString>
 
 #include <string>
 #include <vector>
-
-class UrlmonFixture final {
-public:
-    UrlmonFixture() : m_saved(qgetenv("QUILLMERE_PLATFORM_DIR")) {
-        qputenv("QUILLMERE_PLATFORM_DIR", m_dir.path().toLocal8Bit());
-    }
-    ~UrlmonFixture() { qputenv("QUILLMERE_PLATFORM_DIR", m_saved); }
-    UrlmonFixture(const UrlmonFixture &) = delete;
-    UrlmonFixture &operator=(const UrlmonFixture &) = delete;
-
-    QString path() const { return m_dir.path(); }
-
-private:
-    QByteArray m_saved;
-    QTemporaryDir m_dir;
-};
 
 inline const std::string kSettings =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";

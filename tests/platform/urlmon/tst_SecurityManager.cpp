@@ -90,12 +90,12 @@ QByteArray SecurityId(IInternetSecurityManager *manager, const char16_t *url, HR
 
 } // namespace
 
-class tst_SecurityManager final : public QObject {
+class TestSecurityManager final : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() {
-        m_fixture = std::make_unique<UrlmonFixture>();
+        m_fixture = std::make_unique<FreshPlatformDir>();
         m_manager = NewSecurityManager();
         QVERIFY(m_manager);
         QVERIFY(SetDword(HKEY_CURRENT_USER, "ZoneMap\\Domains\\restricted.example", "*", 4));
@@ -214,7 +214,7 @@ private slots:
     }
 
     void zoneMappings() {
-        const UrlmonFixture fresh;
+        const FreshPlatformDir fresh;
         const auto manager = NewSecurityManager();
         DWORD zone = 0;
         QCOMPARE(manager->SetZoneMapping(4, u"Bad.Example", SZM_CREATE), S_OK);
@@ -397,9 +397,9 @@ private:
         return list;
     }
 
-    std::unique_ptr<UrlmonFixture> m_fixture;
+    std::unique_ptr<FreshPlatformDir> m_fixture;
     ComPtr<IInternetSecurityManager> m_manager;
 };
 
-QTEST_GUILESS_MAIN(tst_SecurityManager)
+QTEST_GUILESS_MAIN(TestSecurityManager)
 #include "tst_SecurityManager.moc"

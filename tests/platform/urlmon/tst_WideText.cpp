@@ -5,7 +5,7 @@
 
 #include <QtTest>
 
-class tst_WideText final : public QObject {
+class TestWideText final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -48,5 +48,5 @@ private slots:
     void nullIsEmpty() { QCOMPARE(urlmon::ToUtf8(nullptr), std::string()); }
 };
 
-QTEST_GUILESS_MAIN(tst_WideText)
+QTEST_GUILESS_MAIN(TestWideText)
 #include "tst_WideText.moc"

@@ -34,11 +34,11 @@ Decision Decide(IInternetSecurityManager &manager, const QString &url) {
 
 } // namespace
 
-class tst_ZoneChanges final : public QObject {
+class TestZoneChanges final : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_fixture = std::make_unique<UrlmonFixture>(); }
+    void init() { m_fixture = std::make_unique<FreshPlatformDir>(); }
     void cleanup() { m_fixture.reset(); }
 
     void decisionsFollowAnotherProcess_data() {
@@ -142,8 +142,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<UrlmonFixture> m_fixture;
+    std::unique_ptr<FreshPlatformDir> m_fixture;
 };
 
-QTEST_GUILESS_MAIN(tst_ZoneChanges)
+QTEST_GUILESS_MAIN(TestZoneChanges)
 #include "tst_ZoneChanges.moc"

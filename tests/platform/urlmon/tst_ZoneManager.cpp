@@ -31,7 +31,7 @@ double Coverage(const QIcon &icon, int size) {
 
 } // namespace
 
-class tst_ZoneManager final : public QObject {
+class TestZoneManager final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -39,7 +39,7 @@ private slots:
     void init() {
         if (QByteArray(QTest::currentTestFunction()).startsWith("zoneIcons"))
             return;
-        m_fixture = std::make_unique<UrlmonFixture>();
+        m_fixture = std::make_unique<FreshPlatformDir>();
         m_zones = NewZoneManager();
         QVERIFY(m_zones);
     }
@@ -166,9 +166,9 @@ private slots:
     }
 
 private:
-    std::unique_ptr<UrlmonFixture> m_fixture;
+    std::unique_ptr<FreshPlatformDir> m_fixture;
     ComPtr<IInternetZoneManager> m_zones;
 };
 
-QTEST_MAIN(tst_ZoneManager)
+QTEST_MAIN(TestZoneManager)
 #include "tst_ZoneManager.moc"

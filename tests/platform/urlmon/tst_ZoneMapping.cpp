@@ -7,13 +7,13 @@
 
 Q_DECLARE_METATYPE(HRESULT)
 
-class tst_ZoneMapping final : public QObject {
+class TestZoneMapping final : public QObject {
     Q_OBJECT
 
 private slots:
     // One platform directory for the read-only cases: seeding a fresh machine store is slow.
     void initTestCase() {
-        m_fixture = std::make_unique<UrlmonFixture>();
+        m_fixture = std::make_unique<FreshPlatformDir>();
         m_manager = NewSecurityManager();
         QVERIFY(m_manager);
         // Site lists of both stores, laid out as the original editor writes them.
@@ -132,7 +132,7 @@ private slots:
 
     // The ZoneMap switches turn the intranet rules off; ProtocolDefaults sets the fallback zone.
     void zoneMapSettings() {
-        const UrlmonFixture fresh;
+        const FreshPlatformDir fresh;
         const auto manager = NewSecurityManager();
         QVERIFY(SetDword(HKEY_CURRENT_USER, "ZoneMap", "IntranetName", 0));
         QVERIFY(SetDword(HKEY_CURRENT_USER, "ZoneMap", "UNCAsIntranet", 0));
@@ -151,7 +151,7 @@ private slots:
 
     // Other processes add sites: a manager created before the write sees it on the next call.
     void siteListsReadFresh() {
-        const UrlmonFixture fresh;
+        const FreshPlatformDir fresh;
         const auto manager = NewSecurityManager();
         DWORD zone = 0;
         QCOMPARE(manager->MapUrlToZone(u"http://late.example/", &zone, 0), S_OK);
@@ -190,9 +190,9 @@ private slots:
     }
 
 private:
-    std::unique_ptr<UrlmonFixture> m_fixture;
+    std::unique_ptr<FreshPlatformDir> m_fixture;
     ComPtr<IInternetSecurityManager> m_manager;
 };
 
-QTEST_GUILESS_MAIN(tst_ZoneMapping)
+QTEST_GUILESS_MAIN(TestZoneMapping)
 #include "tst_ZoneMapping.moc"

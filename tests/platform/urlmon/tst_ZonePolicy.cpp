@@ -31,7 +31,7 @@ Decision Decide(IInternetSecurityManager *manager, DWORD zone, DWORD action) {
 
 } // namespace
 
-class tst_ZonePolicy final : public QObject {
+class TestZonePolicy final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -155,7 +155,7 @@ private slots:
 
     // With a read-only machine store nothing is seeded and the templates answer.
     void readOnlyMachineStore() {
-        const UrlmonFixture fresh;
+        const FreshPlatformDir fresh;
         QFile marker(fresh.path() + "/machine.readonly");
         QVERIFY(marker.open(QIODevice::WriteOnly));
         marker.close();
@@ -213,13 +213,13 @@ private slots:
 
 private:
     struct Setup {
-        std::unique_ptr<UrlmonFixture> fixture;
+        std::unique_ptr<FreshPlatformDir> fixture;
         ComPtr<IInternetSecurityManager> manager;
     };
     // A fresh platform directory with the zone 2 and zone 4 sites of kZoneUrls.
     static bool Fresh(Setup &setup) {
         setup.manager.Reset();
-        setup.fixture = std::make_unique<UrlmonFixture>();
+        setup.fixture = std::make_unique<FreshPlatformDir>();
         setup.manager = NewSecurityManager();
         return setup.manager &&
                setup.manager->SetZoneMapping(2, u"trusted.example", SZM_CREATE) == S_OK &&
@@ -255,5 +255,5 @@ private:
     ComPtr<IInternetSecurityManager> m_manager;
 };
 
-QTEST_GUILESS_MAIN(tst_ZonePolicy)
+QTEST_GUILESS_MAIN(TestZonePolicy)
 #include "tst_ZonePolicy.moc"

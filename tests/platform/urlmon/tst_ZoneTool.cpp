@@ -2,38 +2,23 @@
 // directory.
 
 #include "UrlmonFixture.h"
+#include "tests/support/ToolRunner.h"
 
-#include <QProcess>
 #include <QtTest>
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run Tool(const QString &platformDir, const QStringList &args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QUILLMERE_PLATFORM_DIR", platformDir);
-    process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("QM_BUILD_DIR") + "/platform/cli/quillmere-platform", args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Run = ToolRun;
+constexpr auto Tool = RunPlatformTool;
 
 } // namespace
 
-class tst_ZoneTool final : public QObject {
+class TestZoneTool final : public QObject {
     Q_OBJECT
 
 private slots:
     // Reading cases share one platform directory; sitesRoundTrip writes into one of its own.
-    void initTestCase() { m_fixture = std::make_unique<UrlmonFixture>(); }
+    void initTestCase() { m_fixture = std::make_unique<FreshPlatformDir>(); }
     void cleanupTestCase() { m_fixture.reset(); }
 
     void zone_data() {
@@ -115,7 +100,7 @@ private slots:
 
     // sites add makes every scheme of the host Restricted, in this and in other processes.
     void sitesRoundTrip() {
-        const UrlmonFixture fresh;
+        const FreshPlatformDir fresh;
         const QString dir = fresh.path();
         QCOMPARE(Tool(dir, {"sites", "add", "4", "restricted.example"}).exitCode, 0);
         QCOMPARE(Tool(dir, {"sites", "add", "2", "https://www.trusted.example"}).exitCode, 0);
@@ -136,8 +121,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<UrlmonFixture> m_fixture;
+    std::unique_ptr<FreshPlatformDir> m_fixture;
 };
 
-QTEST_GUILESS_MAIN(tst_ZoneTool)
+QTEST_GUILESS_MAIN(TestZoneTool)
 #include "tst_ZoneTool.moc"

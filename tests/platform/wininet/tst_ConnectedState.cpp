@@ -1,5 +1,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/wininet/WinInet.h"
+#include "tests/support/FreshPlatformDir.h"
+#include "tests/support/ToolRunner.h"
 
 #include <QtTest>
 
@@ -67,13 +69,12 @@ private slots:
     void sharedWithAnotherProcess();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FreshPlatformDir> m_dir;
 };
 
 void TestConnectedState::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<FreshPlatformDir>();
     QVERIFY(m_dir->isValid());
-    qputenv("QUILLMERE_PLATFORM_DIR", m_dir->path().toLocal8Bit());
 }
 
 void TestConnectedState::cleanup() {
@@ -240,13 +241,12 @@ void TestConnectedState::sharedWithAnotherProcess() {
 #ifndef QM_PLATFORM_TOOL
     QSKIP("quillmere-platform is not built");
 #else
+    // The tool in this test's platform directory.
     const auto tool = [](const QStringList &args) -> QString {
-        QProcess process;
-        process.start(QStringLiteral(QM_PLATFORM_TOOL), args);
-        if (!process.waitForFinished(30000))
+        const ToolRun run = RunPlatformTool(QString(), args);
+        if (run.exitCode == -1)
             return QStringLiteral("<no exit>");
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed() +
-               (process.exitCode() == 0 ? QString() : QStringLiteral(" <failed>"));
+        return run.out.trimmed() + (run.exitCode == 0 ? QString() : QStringLiteral(" <failed>"));
     };
     QCOMPARE(tool({"offline", "status"}), QStringLiteral("online"));
     QVERIFY(!platform::IsGlobalOffline());
