@@ -150,7 +150,7 @@ void TestDocumentCommands::printPreviewShowsAndPrintsThePages() {
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    emit preview->paintRequested(&printer);
+    preview->PrintPages(&printer);
     QPdfDocument printed;
     QCOMPARE(printed.load(pdf), QPdfDocument::Error::None);
     QCOMPARE(printed.pageCount(), 2);
