@@ -3,6 +3,7 @@
 #include "platform/engine/PreviewPages.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPdfDocument>
@@ -69,8 +70,11 @@ PrintPreviewWindow::PrintPreviewWindow(std::unique_ptr<QPrinter> printer,
     m_scroll = new QScrollArea(this);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setAlignment(Qt::AlignHCenter);
+    // Always there, so fitting the pages to the width never makes it come and go.
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pages = new PreviewPages(m_document.get(), m_scroll);
     m_scroll->setWidget(m_pages);
+    m_scroll->viewport()->installEventFilter(this);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { ShowPageNumber(); });
 
@@ -111,10 +115,10 @@ void PrintPreviewWindow::PrintPages(QPrinter *printer) {
     painter.end();
 }
 
-void PrintPreviewWindow::resizeEvent(QResizeEvent *event) {
-    QDialog::resizeEvent(event);
-    if (m_fitWidth)
+bool PrintPreviewWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_fitWidth)
         FitWidth();
+    return QDialog::eventFilter(watched, event);
 }
 
 void PrintPreviewWindow::OpenPrintDialog() {

@@ -37,7 +37,8 @@ public:
     void PrintPages(QPrinter *printer);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    // Fits the pages to the view's width while the scale follows it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     PrintPreviewWindow(std::unique_ptr<QPrinter> printer, std::unique_ptr<QTemporaryFile> file,

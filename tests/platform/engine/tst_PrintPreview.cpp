@@ -2,7 +2,9 @@
 // come into view and holds only a few of them, and the window process stays bounded.
 
 #include "BrowserFixture.h"
+#include "HostilePages.h"
 #include "ProcessMemory.h"
+#include "ShowsRed.h"
 
 #include "platform/engine/DocumentCommands.h"
 #include "platform/engine/EngineEnvironment.h"
@@ -18,24 +20,11 @@
 
 namespace {
 
-constexpr int kPages = 400;
 // Laying out 400 pages takes the engine a while on a small machine.
 constexpr int kLayoutTimeout = 180000;
 // The window process may grow by this much while the preview opens and is scrolled through (it
 // reached 6.3 GB when every page was rendered at once).
 constexpr qint64 kMaxGrowthKib = 300 * 1024;
-
-bool ShowsRed(QWidget *widget) {
-    const QImage shot = widget->grab().toImage();
-    for (int y = 0; y < shot.height(); y += 2) {
-        for (int x = 0; x < shot.width(); x += 2) {
-            const QColor c = shot.pixelColor(x, y);
-            if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
-                return true;
-        }
-    }
-    return false;
-}
 
 } // namespace
 
@@ -55,17 +44,9 @@ private:
 
 void TestPrintPreview::longDocumentIsShownAsItIsScrolled() {
     QTemporaryDir dir;
-    QFile file(dir.filePath(u"pages.html"_qs));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("<!DOCTYPE html><html><head><title>pages</title><style>"
-               "div.p + div.p { break-before: page; }"
-               "#red { background: red; width: 300px; height: 200px; }</style></head><body>"
-               "<div class=\"p\"><div id=\"red\"></div>1</div>\n");
-    for (int page = 2; page <= kPages; ++page)
-        file.write("<div class=\"p\">" + QByteArray::number(page) + "</div>\n");
-    file.write("</body></html>\n");
-    file.close();
-    QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(file.fileName()).toString()), u"pages"_qs);
+    const QString url = hostile::WriteLongDocument(QDir(dir.path()));
+    QVERIFY(!url.isEmpty());
+    QCOMPARE(m_f->LoadUrl(url), u"pages"_qs);
 
     const qint64 before = StatusKib("VmRSS");
     QVERIFY(before > 0);
@@ -77,7 +58,7 @@ void TestPrintPreview::longDocumentIsShownAsItIsScrolled() {
     QCOMPARE(ready.first().first().toBool(), true);
     engine::PrintPreviewWindow *preview = commands.PreviewWindow();
     QVERIFY(preview && preview->isVisible());
-    QCOMPARE(preview->PageCount(), kPages);
+    QCOMPARE(preview->PageCount(), hostile::kPages);
     engine::PreviewPages *pages = preview->Pages();
     QScrollBar *bar = preview->ScrollArea()->verticalScrollBar();
     const int viewHeight = preview->ScrollArea()->viewport()->height();
@@ -114,7 +95,7 @@ void TestPrintPreview::longDocumentIsShownAsItIsScrolled() {
     QCOMPARE(heldProblem(), QString());
 
     // Scrolling brings pages as they come into view; the oldest go.
-    for (const int target : {100, 250, kPages - 1}) {
+    for (const int target : {100, 250, hostile::kPages - 1}) {
         bar->setValue(pages->PageRect(target).top());
         const std::set<int> shown = shownNow();
         everShown.insert(shown.begin(), shown.end());
@@ -132,7 +113,7 @@ void TestPrintPreview::longDocumentIsShownAsItIsScrolled() {
     QVERIFY(smaller);
     while (pages->Scale() > engine::PreviewPages::kMinScale)
         smaller->trigger();
-    bar->setValue(pages->PageRect(kPages / 2).top());
+    bar->setValue(pages->PageRect(hostile::kPages / 2).top());
     const std::set<int> shown = shownNow();
     QVERIFY(shown.size() > 2);
     everShown.insert(shown.begin(), shown.end());

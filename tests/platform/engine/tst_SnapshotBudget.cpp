@@ -4,6 +4,7 @@
 
 #include "BrowserFixture.h"
 #include "DispatchHelpers.h"
+#include "HostilePages.h"
 #include "ProcessMemory.h"
 
 #include "platform/engine/DocumentSnapshot.h"
@@ -25,9 +26,6 @@ namespace {
 using engine::DocumentSnapshot;
 using engine::ElementSnapshot;
 
-// The page of the report: 100 frames of one file of 140 KB, some 12,000 elements each.
-constexpr int kFrames = 100;
-constexpr qsizetype kFrameFileSize = 140 * 1024;
 // The window process may grow by this much while the page loads and its snapshot is read (it
 // grew by 1.8 GB when every frame gave 20,000 elements of its own).
 constexpr qint64 kMaxGrowthKib = 300 * 1024;
@@ -111,11 +109,6 @@ bool RunUntil(const std::function<bool()> &done, int timeout) {
     return done();
 }
 
-bool WriteFile(const QString &path, const QByteArray &data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 // A forged answer, as the page's process could send it: a top document with `frames` frames,
 // each with `nested` frames of its own; every document has `elements` elements whose class is
 // `text` characters long, and each frame an address of `urlLength` characters.
@@ -172,26 +165,17 @@ private:
     QWebEnginePage *Page() const { return m_f->browser->findChild<QWebEngineView *>()->page(); }
 
     QTemporaryDir m_dir;
+    QString m_pageUrl;
     std::unique_ptr<BrowserFixture> m_f;
 };
 
 void TestSnapshotBudget::initTestCase() {
     QVERIFY(m_dir.isValid());
     m_f = std::make_unique<BrowserFixture>();
-    // Lines of four elements with a link each.
-    QByteArray frame = "<!DOCTYPE html><html><head><title>frame</title></head><body>\n";
-    for (int i = 0; frame.size() < kFrameFileSize; ++i)
-        frame +=
-            "<p class=\"c\"><a href=\"#l" + QByteArray::number(i) + "\">t</a><i></i><b></b></p>\n";
-    frame += "</body></html>\n";
-    QByteArray page = "<!DOCTYPE html><html><head><title>frames</title></head><body>\n";
-    for (int i = 0; i < kFrames; ++i)
-        page += "<iframe src=\"frame.html\" width=\"40\" height=\"30\"></iframe>\n";
-    page += "</body></html>\n";
-    QVERIFY(WriteFile(m_dir.filePath(u"frame.html"_qs), frame));
-    QVERIFY(WriteFile(m_dir.filePath(u"page.html"_qs), page));
-    QVERIFY(WriteFile(m_dir.filePath(u"small.html"_qs),
-                      "<!DOCTYPE html><title>small</title><p>small</p>"));
+    m_pageUrl = hostile::WriteFramesPage(QDir(m_dir.path()));
+    QVERIFY(!m_pageUrl.isEmpty());
+    QVERIFY(hostile::WriteFile(m_dir.filePath(u"small.html"_qs),
+                               "<!DOCTYPE html><title>small</title><p>small</p>"));
 }
 
 void TestSnapshotBudget::framesShareOneBudget() {
@@ -203,9 +187,7 @@ void TestSnapshotBudget::framesShareOneBudget() {
     const int loaded = m_f->completed;
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(
-        m_f->browser->Navigate(QUrl::fromLocalFile(m_dir.filePath(u"page.html"_qs)).toString()),
-        S_OK);
+    QCOMPARE(m_f->browser->Navigate(m_pageUrl), S_OK);
     QVERIFY(RunUntil([&] { return m_f->completed > loaded; }, kPageTimeout));
     const qint64 peak = StatusKib("VmHWM");
     qInfo("the page completed after %lld ms; window process: %lld KiB resident before it, at "
@@ -215,7 +197,7 @@ void TestSnapshotBudget::framesShareOneBudget() {
     QVERIFY2(peak - before < kMaxGrowthKib, qPrintable(QString::number(peak - before)));
 
     const DocumentSnapshot &s = m_f->browser->Snapshot();
-    QCOMPARE(s.frameCount, kFrames);
+    QCOMPARE(s.frameCount, hostile::kFrames);
     QCOMPARE(s.frames.size(), engine::kMaxFrames);
     const Totals t = Count(s);
     QCOMPARE(t.frames, engine::kMaxFrames);
