@@ -28,7 +28,8 @@ private:
     DocumentContext m_context;
 };
 
-// The frames of a document, in document order.
+// The frames of a document, in document order: those the snapshot took (the first
+// Snapshot().frames.size() of Snapshot().frameCount).
 class HtmlFrames final : public TableDispatch<IHTMLFramesCollection2> {
 public:
     explicit HtmlFrames(DocumentContext context) : m_context(std::move(context)) {}
@@ -60,8 +61,9 @@ public:
     ComPtr<HtmlFrames> Frames() const;
     const DocumentSnapshot &Snapshot() const { return *m_context.snapshot; }
 
-    // Every element (at most kMaxElements); A elements with a name or id; IMG; APPLET and
-    // OBJECT; EMBED; SCRIPT; A elements with an href.
+    // Every element the snapshot holds (DocumentSnapshot.h: the page's element budget); A
+    // elements with a name or id; IMG; APPLET and OBJECT; EMBED; SCRIPT; A elements with an
+    // href. Elements beyond the budget are in none of them (Snapshot().elementCount tells).
     ComPtr<HtmlCollection> All() const;
     ComPtr<HtmlCollection> Anchors() const;
     ComPtr<HtmlCollection> Images() const;

@@ -103,7 +103,8 @@ public:
     // The current document and its frames as they were at its DocumentComplete.
     const engine::DocumentSnapshot &Snapshot() const { return m_snapshot; }
     // Takes the current document's snapshot again (e.g. after writes through the model); done
-    // runs once it has arrived, and Document() then answers the new one. No event is raised.
+    // runs once it has arrived, and Document() then answers the new one, unless another document
+    // has come on screen meanwhile (that one's snapshot stays). No event is raised.
     void RetakeSnapshot(std::function<void()> done);
     // The rules in force for the document on screen.
     const engine::DocumentRules &Rules() const { return m_documents.Current().rules; }

@@ -18,14 +18,19 @@ IDispatch *TWebBrowser::Document() const {
 
 void TWebBrowser::RetakeSnapshot(std::function<void()> done) {
     const QPointer<TWebBrowser> self(this);
+    const int serial = m_documentSerial;
     // Writes queued before run before the snapshot script (one world, in order).
-    engine::TakeSnapshot(m_page, [self, done = std::move(done)](engine::DocumentSnapshot snapshot) {
-        if (!self || !self->m_page)
-            return;
-        self->AcceptSnapshot(std::move(snapshot));
-        if (done)
-            done();
-    });
+    engine::TakeSnapshot(m_page,
+                         [self, serial, done = std::move(done)](engine::DocumentSnapshot snapshot) {
+                             if (!self || !self->m_page)
+                                 return;
+                             // A document that another one has replaced meanwhile does not become
+                             // the current one.
+                             if (self->m_documentSerial == serial)
+                                 self->AcceptSnapshot(std::move(snapshot));
+                             if (done)
+                                 done();
+                         });
 }
 
 void TWebBrowser::CompleteDocument() {

@@ -2,6 +2,7 @@
 // target (find bar, source window, Internet options) on the real engine.
 
 #include "BrowserFixture.h"
+#include "ShowsRed.h"
 
 #include "platform/com/KnownGuids.h"
 #include "platform/engine/DocumentCommands.h"
@@ -139,19 +140,7 @@ void TestDocumentCommands::printPreviewShowsAndPrintsThePages() {
     QCOMPARE(preview->PageCount(), 2);
 
     // The page's red block is what the preview shows.
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            const QImage shot = preview->grab().toImage();
-            for (int y = 0; y < shot.height(); y += 2) {
-                for (int x = 0; x < shot.width(); x += 2) {
-                    const QColor c = shot.pixelColor(x, y);
-                    if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
-                        return true;
-                }
-            }
-            return false;
-        },
-        kLoadTimeout));
+    QVERIFY(QTest::qWaitFor([&] { return ShowsRed(preview); }, kLoadTimeout));
     Screenshot(preview, u"print-preview"_qs);
 
     // Printing from the preview puts both pages on the printer.
@@ -159,7 +148,7 @@ void TestDocumentCommands::printPreviewShowsAndPrintsThePages() {
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    emit preview->paintRequested(&printer);
+    preview->PrintPages(&printer);
     QPdfDocument printed;
     QCOMPARE(printed.load(pdf), QPdfDocument::Error::None);
     QCOMPARE(printed.pageCount(), 2);

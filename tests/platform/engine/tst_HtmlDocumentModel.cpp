@@ -249,7 +249,7 @@ void TestHtmlDocumentModel::hugeDocumentsAreCapped() {
     QFile file(dir.filePath(u"huge.html"_qs));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("<title>huge</title><body>");
-    for (int i = 0; i < engine::kMaxElements + 5000; ++i)
+    for (int i = 0; i < engine::kElementBudget + 5000; ++i)
         file.write("<i></i>");
     // Long texts on many elements: more than the snapshot's text budget.
     file.write("<script>var s = 'x'.repeat(100000), e = document.getElementsByTagName('i');"
@@ -257,8 +257,8 @@ void TestHtmlDocumentModel::hugeDocumentsAreCapped() {
     file.close();
     QCOMPARE(m_f->LoadUrl(QUrl::fromLocalFile(file.fileName()).toString()), u"huge"_qs);
     const engine::DocumentSnapshot &s = m_f->browser->Snapshot();
-    QCOMPARE(s.elements.size(), engine::kMaxElements);
-    QVERIFY(s.elementCount > engine::kMaxElements);
+    QCOMPARE(s.elements.size(), engine::kElementBudget);
+    QVERIFY(s.elementCount > engine::kElementBudget);
     QCOMPARE(s.body.tagName, u"BODY"_qs);
     qsizetype text = 0;
     for (const engine::ElementSnapshot &e : s.elements) {
@@ -271,11 +271,11 @@ void TestHtmlDocumentModel::hugeDocumentsAreCapped() {
                      [](const engine::ElementSnapshot &e) { return e.tagName == u"I"_qs; });
     QCOMPARE(first->className.size(), engine::kMaxElementText);
     QVERIFY((first + 1999)->className.isEmpty()); // past the budget
-    QVERIFY(text > engine::kElementTextBudget / 2);
-    QVERIFY(text <= engine::kElementTextBudget + engine::kMaxElementText);
+    QVERIFY(text > engine::kTextBudget / 2);
+    QVERIFY(text <= engine::kTextBudget + engine::kMaxElementText);
     Variant length;
     QCOMPARE(GetByName(Object(m_f->browser->Document(), "all").Get(), "length", &length), S_OK);
-    QCOMPARE(length.ToI4(), engine::kMaxElements);
+    QCOMPARE(length.ToI4(), engine::kElementBudget);
 }
 
 void TestHtmlDocumentModel::paintingBodyAndCells() {
