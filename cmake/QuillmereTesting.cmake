@@ -2,11 +2,9 @@
 # One QtTest executable registered with CTest. Every test runs with the offscreen platform, a
 # platform directory and a home inside the build tree, so nothing touches the user's own settings
 # or files; tests that write state create their own temporary directories on top of that.
-function(qm_add_qtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+
+# qm_test_environment(<test>): that environment, for a test registered with add_test.
+function(qm_test_environment name)
     # A home of its own in the build tree: what Qt and the engine keep in a home (dialog
     # settings, the default download folder, runtime files) never reaches the user's.
     set(home "${CMAKE_BINARY_DIR}/test-home/${name}")
@@ -23,6 +21,14 @@ function(qm_add_qtest name)
         "XDG_CACHE_HOME=${home}/.cache"
         "XDG_RUNTIME_DIR=${home}/runtime")
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
+endfunction()
+
+function(qm_add_qtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    qm_test_environment(${name})
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
