@@ -9,6 +9,7 @@
 // deleted at once. While a navigation is pending, its own request's cookies follow its rules and
 // every other access the rules of the document on screen.
 
+#include "platform/engine/CookieRules.h"
 #include "platform/engine/DocumentTracker.h"
 
 #include <QList>
@@ -22,18 +23,6 @@
 class QWebEngineCookieStore;
 
 namespace engine {
-
-// True when a cookie for domain (".example.com" or a host) does not belong to host, the
-// document's host. Domains are compared as the engine stores them, not by registrable domain:
-// a cookie of a sibling host (a.example.com on b.example.com) counts as third party.
-bool IsThirdPartyCookie(const QString &host, const QString &domain);
-
-// Whether rules let a stored cookie of domain stay; session: the cookie has no expiry.
-bool KeepsCookie(const DocumentRules &rules, const QString &domain, bool session);
-
-// True when a request to url carries cookie: its domain covers the host, its path the path, and
-// a secure cookie goes over https only.
-bool CookieGoesTo(const QNetworkCookie &cookie, const QUrl &url);
 
 class CookieFilter final {
 public:

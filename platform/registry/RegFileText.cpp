@@ -54,9 +54,12 @@ std::optional<ParseError> RegFileText::DecodeLines(std::string_view bytes, Encod
             end += unit;
         if (end + unit > bytes.size())
             end = bytes.size();
+        // A last line cut within a code unit does not decode either (the stateless decoder
+        // drops or replaces the part without saying so).
+        const bool whole = (end - start) % unit == 0;
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
         QString line = decoder.decode(QByteArrayView(bytes.substr(start, end - start)));
-        if (decoder.hasError() || !QStringView(line).isValidUtf16())
+        if (!whole || decoder.hasError() || !QStringView(line).isValidUtf16())
             return ParseError{int(FLines.size()) + 1, failure};
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);

@@ -327,8 +327,8 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD *nameChars, DWORD
     std::vector<std::string> names;
     if (const LONG status = ReadConsistently([&](Session &reader) {
             std::vector<KeyPart> parts;
-            const LONG status = ReadParts(reader, key, KEY_ENUMERATE_SUB_KEYS, parts);
-            return status == ERROR_SUCCESS ? MergedKeyNames(reader, parts, names) : status;
+            const LONG read = ReadParts(reader, key, KEY_ENUMERATE_SUB_KEYS, parts);
+            return read == ERROR_SUCCESS ? MergedKeyNames(reader, parts, names) : read;
         });
         status != ERROR_SUCCESS)
         return status;
@@ -352,8 +352,8 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD *valueNameCh
     std::vector<StoredValue> values;
     if (const LONG status = ReadConsistently([&](Session &reader) {
             std::vector<KeyPart> parts;
-            const LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
-            return status == ERROR_SUCCESS ? MergedValues(reader, parts, values) : status;
+            const LONG read = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
+            return read == ERROR_SUCCESS ? MergedValues(reader, parts, values) : read;
         });
         status != ERROR_SUCCESS)
         return status;
@@ -374,10 +374,10 @@ LSTATUS RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD *classChars, DWORD *, D
     std::vector<StoredValue> stored;
     if (const LONG status = ReadConsistently([&](Session &reader) {
             std::vector<KeyPart> parts;
-            LONG status = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
-            if (status == ERROR_SUCCESS)
-                status = MergedKeyNames(reader, parts, names);
-            return status == ERROR_SUCCESS ? MergedValues(reader, parts, stored) : status;
+            LONG read = ReadParts(reader, key, KEY_QUERY_VALUE, parts);
+            if (read == ERROR_SUCCESS)
+                read = MergedKeyNames(reader, parts, names);
+            return read == ERROR_SUCCESS ? MergedValues(reader, parts, stored) : read;
         });
         status != ERROR_SUCCESS)
         return status;

@@ -12,7 +12,7 @@
 namespace urlmon {
 namespace {
 
-constexpr std::array<HKEY, 2> kRoots{HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+const std::array<HKEY, 2> kRoots{HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
 
 std::string DomainsPath(std::string_view key) {
     return ZoneMapPath(key.empty() ? std::string("Domains") : "Domains\\" + std::string(key));

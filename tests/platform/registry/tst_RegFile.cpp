@@ -228,6 +228,13 @@ private slots:
             << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(surrogate.data()),
                                                    qsizetype(2 * surrogate.size()))
             << "line 4: not valid UTF-16LE";
+        const std::u16string complete = u"REGEDIT4\r\n\r\n[HKCU\\Software\\T]\r\n\"a\"=\"1\"\r\n";
+        QTest::newRow("utf-16 cut within a code unit")
+            << QByteArray("\xFF\xFE") +
+                   QByteArray(reinterpret_cast<const char *>(complete.data()),
+                              qsizetype(2 * complete.size())) +
+                   QByteArray("\x41")
+            << "line 5: not valid UTF-16LE";
         QTest::newRow("string data neither utf-8 nor shift_jis")
             << QByteArray("REGEDIT4\n\n[HKCU\\Software\\T]\n\"p\"=hex(2):81,20,00\n")
             << "line 4: string data is neither";
