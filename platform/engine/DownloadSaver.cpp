@@ -80,10 +80,13 @@ void DownloadSaver::Accept(QWebEngineDownloadRequest *download, const QString &p
                     }
                 }
             });
-    // The engine sends the request that resumes an interrupted download once this returns.
+    // The engine tells of an interruption before it sends the request that resumes the download
+    // (a request no request check sees): here it can still be cancelled.
     connect(download, &QWebEngineDownloadRequest::interruptReasonChanged, this, [this, download] {
-        if (download->interruptReason() != QWebEngineDownloadRequest::NoReason &&
-            !IsFinal(download->state()) && !Continues(download->url()))
+        const auto reason = download->interruptReason();
+        if (reason != QWebEngineDownloadRequest::NoReason &&
+            reason != QWebEngineDownloadRequest::UserCanceled && !IsFinal(download->state()) &&
+            !Continues(download->url()))
             download->cancel();
     });
     download->accept();

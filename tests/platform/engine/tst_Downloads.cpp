@@ -486,7 +486,7 @@ void TestDownloads::resumedDownloadWhileOffline() {
     QCOMPARE(m_finished[0].saved, !offline);
     if (offline) {
         QCOMPARE(server.connections, 1);
-        QVERIFY(m_f->WasBlocked(server.Url(), 0));
+        QCOMPARE(m_f->blocked, (QList<QPair<QString, DWORD>>{{server.Url(), 0}}));
         QCOMPARE(Files(), QStringList());
     } else {
         QFile saved(Downloads().filePath(u"resumed.bin"_qs));
