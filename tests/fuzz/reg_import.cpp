@@ -5,22 +5,9 @@
 
 #include "platform/registry/RegFileParser.h"
 
-#include <QByteArrayView>
-#include <QStringDecoder>
-
 #include <cstdint>
 #include <string_view>
 #include <vector>
-
-namespace {
-
-bool IsUtf8(const std::vector<BYTE> &bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    (void)QString(decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size()))));
-    return !decoder.hasError();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
@@ -37,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             continue;
         // The stores hold text values as UTF-8, whatever the file's encoding.
         if (op.type == REG_SZ || op.type == REG_EXPAND_SZ || op.type == REG_MULTI_SZ)
-            FUZZ_CHECK(IsUtf8(op.data));
+            FUZZ_CHECK(IsUtf8(
+                std::string_view(reinterpret_cast<const char *>(op.data.data()), op.data.size())));
         if (op.type == REG_DWORD)
             FUZZ_CHECK(op.data.size() == 4);
     }

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -84,12 +85,14 @@ void LoadStrings(const char *path) {
     const HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module)
         return;
-    for (const UINT id : {0u, 1u, 15u, 16u, 0xFFFFu}) {
+    for (const UINT id : {0u, 3u, 15u, 16u, 0xFFFFu}) {
         for (const int room : {1, 4, 260}) {
             std::vector<char> buffer(std::size_t(room), 'x');
             const int length = LoadStringA(module, id, buffer.data(), room);
             FUZZ_CHECK(length >= 0 && length < room);
             FUZZ_CHECK(buffer[std::size_t(length)] == '\0');
+            // A string that does not fit is cut between characters.
+            FUZZ_CHECK(IsUtf8(std::string_view(buffer.data(), std::size_t(length))));
         }
     }
     FUZZ_CHECK(FreeLibrary(module));
